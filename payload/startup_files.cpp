@@ -1,0 +1,37 @@
+#include "payload/startup_files.h"
+
+#include <limits>
+
+#include "payload/container.h"
+#include "payload/member_name.h"
+
+namespace payload {
+
+namespace {
+
+std::int32_t ClampToInt32(std::size_t value) {
+    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(value < kMax ? value : kMax);
+}
+
+}  // namespace
+
+void ExtractStartupFiles(const std::uint8_t* container, std::size_t size,
+                         const core::u16& workingFolder, os::FileSystem& fs,
+                         const ProgressSink& progress) {
+    if (!container || DeclaredMemberCount(container, size) == 0) return;
+    const std::int32_t total = ClampToInt32(size);
+    std::int32_t counter = 0;
+    EntryCursor cursor = ResourceEntries(container, size);
+    EntryView entry;
+    while (cursor.Next(&entry)) {
+        if (!IsSafeMemberName(entry.name)) continue;
+        const std::string_view startupName = MatchStartupName(entry.name);
+        if (startupName.empty()) continue;
+        const core::u16 path = workingFolder + u"\\" + core::Utf8ToUtf16(startupName);
+        ExtractFromMemory(entry.data, ClampToInt32(entry.compressedLength), path, &counter, total, fs,
+                          progress);
+    }
+}
+
+}  // namespace payload
