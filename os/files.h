@@ -55,10 +55,10 @@ public:
     virtual bool ReadFile(const core::u16& path, std::size_t limit,
                           std::vector<std::uint8_t>* contents) = 0;
 
-    virtual bool DeleteFile(const core::u16& path) = 0;
+    virtual bool RemoveFile(const core::u16& path) = 0;
     virtual bool FileExists(const core::u16& path) = 0;       // a file, not a folder
     virtual bool DirectoryExists(const core::u16& path) = 0;  // a folder, or a drive root
-    virtual bool CreateDirectory(const core::u16& path) = 0;  // one level
+    virtual bool MakeDirectory(const core::u16& path) = 0;  // one level
     // Lists one folder (not recursive, without "." and ".."); false when the
     // listing cannot be started.
     virtual bool ListDirectory(const core::u16& path, std::vector<DirEntry>* entries) = 0;

@@ -144,13 +144,13 @@ bool FakeFileSystem::ReadFile(const core::u16& path, std::size_t limit,
     return true;
 }
 
-bool FakeFileSystem::DeleteFile(const core::u16& path) { return files_.erase(Key(path)) != 0; }
+bool FakeFileSystem::RemoveFile(const core::u16& path) { return files_.erase(Key(path)) != 0; }
 
 bool FakeFileSystem::FileExists(const core::u16& path) { return files_.count(Key(path)) != 0; }
 
 bool FakeFileSystem::DirectoryExists(const core::u16& path) { return dirs_.count(Key(path)) != 0; }
 
-bool FakeFileSystem::CreateDirectory(const core::u16& path) {
+bool FakeFileSystem::MakeDirectory(const core::u16& path) {
     const std::string k = Key(path);
     if (failDir_.count(k) || dirs_.count(k) || files_.count(k) || !dirs_.count(Parent(k))) return false;
     dirs_[k] = path;

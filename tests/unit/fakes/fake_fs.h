@@ -39,10 +39,10 @@ public:
     std::unique_ptr<os::OutputFile> CreateForWrite(const core::u16& path) override;
     std::unique_ptr<os::InputFile> OpenForRead(const core::u16& path) override;
     bool ReadFile(const core::u16& path, std::size_t limit, std::vector<std::uint8_t>* contents) override;
-    bool DeleteFile(const core::u16& path) override;
+    bool RemoveFile(const core::u16& path) override;
     bool FileExists(const core::u16& path) override;
     bool DirectoryExists(const core::u16& path) override;
-    bool CreateDirectory(const core::u16& path) override;
+    bool MakeDirectory(const core::u16& path) override;
     bool ListDirectory(const core::u16& path, std::vector<os::DirEntry>* entries) override;
 
     int createCount = 0;  // successful CreateForWrite calls

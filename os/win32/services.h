@@ -1,0 +1,49 @@
+// Win32 implementations of the OS service interfaces.
+#pragma once
+
+#include "os/files.h"
+#include "os/profile.h"
+#include "os/shell.h"
+
+namespace oswin {
+
+// Wide paths throughout (CreateFileW & co.), so any folder name works.
+class FileSystem : public os::FileSystem {
+public:
+    std::unique_ptr<os::OutputFile> CreateForWrite(const core::u16& path) override;
+    std::unique_ptr<os::InputFile> OpenForRead(const core::u16& path) override;
+    bool ReadFile(const core::u16& path, std::size_t limit, std::vector<std::uint8_t>* contents) override;
+    bool RemoveFile(const core::u16& path) override;
+    bool FileExists(const core::u16& path) override;
+    bool DirectoryExists(const core::u16& path) override;
+    bool MakeDirectory(const core::u16& path) override;
+    bool ListDirectory(const core::u16& path, std::vector<os::DirEntry>* entries) override;
+};
+
+class ProfileReader : public os::ProfileReader {
+public:
+    core::u16 ReadString(const core::u16& path, const core::u16& section, const core::u16& key,
+                         const core::u16& fallback, std::size_t capacity) override;
+};
+
+class Shell : public os::Shell {
+public:
+    core::u16 PersonalFolder() override;
+    core::u16 StartMenuFolder() override;
+    core::u16 ExpandEnvironment(const core::u16& text, std::size_t capacity) override;
+};
+
+// Process-wide instances.
+FileSystem& Files();
+ProfileReader& Profiles();
+Shell& ShellFolders();
+
+// core::u16 <-> wchar_t views (same size and representation on Windows).
+inline const wchar_t* W(const core::u16& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+inline core::u16 U16(const wchar_t* s) { return core::u16(reinterpret_cast<const char16_t*>(s)); }
+inline core::u16 U16(const std::wstring& s) {
+    return core::u16(reinterpret_cast<const char16_t*>(s.data()), s.size());
+}
+inline std::wstring Wide(const core::u16& s) { return std::wstring(reinterpret_cast<const wchar_t*>(s.data()), s.size()); }
+
+}  // namespace oswin
