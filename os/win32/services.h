@@ -1,9 +1,13 @@
 // Win32 implementations of the OS service interfaces.
 #pragma once
 
+#include "os/device_setup.h"
 #include "os/files.h"
+#include "os/log_file.h"
 #include "os/profile.h"
+#include "os/registry.h"
 #include "os/shell.h"
+#include "os/spooler.h"
 
 namespace oswin {
 
@@ -33,10 +37,41 @@ public:
     core::u16 ExpandEnvironment(const core::u16& text, std::size_t capacity) override;
 };
 
+class Registry : public os::Registry {
+public:
+    std::unique_ptr<os::RegistryKey> OpenForRead(std::string_view path) override;
+    std::unique_ptr<os::RegistryKey> CreateKey(const core::u16& path) override;
+};
+
+class DeviceSetup : public os::DeviceSetup {
+public:
+    std::vector<core::u16> PresentUsbPrinterPaths() override;
+};
+
+class LogSink : public os::LogSink {
+public:
+    bool AppendToLog(const core::u16& path, std::string_view bytes) override;
+};
+
+// winspool.drv is not a KnownDLL: it is loaded by full path from the system
+// folder on first use. Every call fails cleanly when it cannot be loaded.
+class Spooler : public os::Spooler {
+public:
+    os::PortEnumResult EnumeratePorts(std::vector<os::PortRecord>* ports) override;
+    bool EnumerateLocalPrinters(std::vector<os::PrinterRecord>* printers) override;
+    bool AddPort(os::WindowHandle owner, const core::u16& monitorName) override;
+    bool DeletePort(os::WindowHandle owner, const core::u16& portName) override;
+    bool ConfigurePort(os::WindowHandle owner, const core::u16& portName) override;
+};
+
 // Process-wide instances.
 FileSystem& Files();
 ProfileReader& Profiles();
 Shell& ShellFolders();
+Registry& SystemRegistry();
+DeviceSetup& Devices();
+LogSink& Logs();
+Spooler& PrintSpooler();
 
 // core::u16 <-> wchar_t views (same size and representation on Windows).
 inline const wchar_t* W(const core::u16& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
