@@ -70,17 +70,41 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
+namespace {
+
+BOOL CALLBACK FirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR out) {
+    *reinterpret_cast<WORD*>(out) = language;
+    return FALSE;  // the first is enough
+}
+
+// The ANSI code page of the language a resource was compiled for: DLGINIT
+// strings are 8-bit text in that code page, whatever the machine's own.
+UINT ResourceCodePage(HINSTANCE instance, const wchar_t* type, const wchar_t* name) {
+    WORD language = 0;
+    ::EnumResourceLanguagesW(instance, type, name, &FirstLanguage, reinterpret_cast<LONG_PTR>(&language));
+    if (PRIMARYLANGID(language) == LANG_NEUTRAL) return CP_ACP;
+    wchar_t codePage[8] = {};
+    if (!::GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, codePage, 8))
+        return CP_ACP;
+    const UINT value = static_cast<UINT>(_wtoi(codePage));
+    return value ? value : CP_ACP;
+}
+
+}  // namespace
+
 // DLGINIT: records of (control id, message, data length, data) ending with a
-// zero id. The strings are UTF-8 (ASCII is a subset), so initial entries are
-// independent of the machine's ANSI code page.
+// zero id; every declared length is checked against the resource's size.
 void CDialog::ExecuteDialogInit() {
     HINSTANCE instance = AfxGetInstanceHandle();
-    HRSRC info = ::FindResourceW(instance, MAKEINTRESOURCEW(m_templateId), MAKEINTRESOURCEW(240));
+    const wchar_t* type = MAKEINTRESOURCEW(240);
+    const wchar_t* name = MAKEINTRESOURCEW(m_templateId);
+    HRSRC info = ::FindResourceW(instance, name, type);
     if (!info) return;
     HGLOBAL loaded = ::LoadResource(instance, info);
     const auto* p = static_cast<const BYTE*>(loaded ? ::LockResource(loaded) : nullptr);
     const DWORD size = ::SizeofResource(instance, info);
     if (!p) return;
+    const UINT codePage = ResourceCodePage(instance, type, name);
     DWORD offset = 0;
     while (offset + 8 <= size) {
         WORD id, message;
@@ -97,9 +121,9 @@ void CDialog::ExecuteDialogInit() {
         if (message == kWin16CbAddString || message == CB_ADDSTRING) send = CB_ADDSTRING;
         if (message == kWin16LbAddString || message == LB_ADDSTRING) send = LB_ADDSTRING;
         if (!send) continue;
-        const int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-        std::wstring text(static_cast<size_t>(n), L'\0');
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+        const int n = ::MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+        if (n > 0) ::MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
         ::SendDlgItemMessageW(m_hWnd, id, send, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 }
