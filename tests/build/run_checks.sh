@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Checks the built Windows executables: both installers (and their appended
+# copies) and the placeholder payload programs of both architectures.
+#   tests/build/run_checks.sh [BUILD_ROOT]    (default: build/ of the repository)
+# Exits non-zero when an executable is missing or a check fails.
+set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="${1:-$root/build}"
+check=(python3 "$here/check_pe.py")
+
+# The member names that members.list promises, for the default payload.
+members=()
+if [ -f "$root/payload_files/members.list" ]; then
+  while IFS=$'\t' read -r name _; do
+    case "$name" in ''|'#'*) continue ;; esac
+    members+=(--expect-member "$name")
+  done < "$root/payload_files/members.list"
+fi
+
+failed=0
+run() {
+  "${check[@]}" "$@" || failed=1
+  echo
+}
+
+for pair in win32:i686 win64:x86_64; do
+  dir="$build/${pair%%:*}"
+  arch="${pair##*:}"
+  exe="$dir/LabelPrinterSetup.exe"
+  if [ ! -f "$exe" ]; then
+    echo "$exe: FAIL  not built"
+    failed=1
+    continue
+  fi
+  payload=()
+  container="$dir/res/payload/container.bin"
+  if [ -f "$container" ]; then
+    payload=(--payload-file "$container" "${members[@]}")
+  fi
+  run "$exe" --arch "$arch" "${payload[@]}"
+  if [ -f "$dir/LabelPrinterSetup-appended.exe" ]; then
+    run "$dir/LabelPrinterSetup-appended.exe" --arch "$arch" --appended "${payload[@]}"
+  fi
+done
+
+# Payload programs: each Windows build makes both architectures; check the
+# first build that has them.
+for dir in "$build/win32" "$build/win64"; do
+  [ -d "$dir/res/payload-programs-i686/bin" ] || continue
+  for arch in i686 x86_64; do
+    bin="$dir/res/payload-programs-$arch/bin"
+    for f in plotter.dll plotui.dll CHISMPL.DLL CHITRAD.DLL ENGLISH.DLL Image.dll Rad80PrinterMonUI.dll; do
+      run "$bin/$f" --arch "$arch" --program --dll
+    done
+    run "$bin/Rad80PrinterMon.dll" --arch "$arch" --program --dll --export InitializePrintMonitor2
+    run "$bin/Uninstaller.exe" --arch "$arch" --program
+  done
+  break
+done
+
+if [ "$failed" -ne 0 ]; then
+  echo "executable checks: FAILED"
+  exit 1
+fi
+echo "executable checks: all passed"
