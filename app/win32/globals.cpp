@@ -3,5 +3,12 @@
 namespace app {
 
 texts::InstallTexts InstallTexts;
+ui::ModelTable ModelTable;
+std::int32_t SelectedModel = 0;
+char16_t InstallPrinterName[256] = {};
+char16_t ChosenFolder[256] = {};
+ui::PortNameSnapshot PortNameSnapshot;
+engine::ConnectedPrinterList ConnectedPrinters;
+int SetAsDefault = 1;
 
 }  // namespace app

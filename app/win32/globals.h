@@ -1,12 +1,31 @@
 // Process-wide state of the run, owned here and handed by reference to the
-// portable code.
+// portable code. The dialog's thread writes these before it starts the
+// install worker; afterwards the worker reads them (and writes PortPrefix
+// and DriverName of InstallTexts).
 #pragma once
 
+#include <cstdint>
+
+#include "engine/usb_detect.h"
 #include "texts/install_texts.h"
+#include "ui/port_choice.h"
+#include "ui/printer_model.h"
 
 namespace app {
 
 // The wizard texts and registration names of the chosen language.
 extern texts::InstallTexts InstallTexts;
+// The printer model catalogue (record 0 empty) and the chosen record.
+extern ui::ModelTable ModelTable;
+extern std::int32_t SelectedModel;
+// The printer name made unique and the folder chosen on the folder page.
+extern char16_t InstallPrinterName[256];
+extern char16_t ChosenFolder[256];
+// The spooler's port names when the wizard started.
+extern ui::PortNameSnapshot PortNameSnapshot;
+// Connected USB printers of supported models (refilled by every scan).
+extern engine::ConnectedPrinterList ConnectedPrinters;
+// Whether the new printer becomes the default printer.
+extern int SetAsDefault;
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "os/win32/services.h"
 #include "ui/win32/install_dlg.h"
 #include "ui/win32/select_language.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -47,7 +48,10 @@ public:
     bool LoadTexts(const core::u16& path) override {
         return texts::LoadInstallTexts(path, oswin::Files(), app::InstallTexts);
     }
-    void RunWizard() override { app_.m_pMainWnd = &wizard_; }
+    void RunWizard() override {
+        app_.m_pMainWnd = &wizard_;
+        wizard_.DoModal();
+    }
 
 private:
     CInstallApp& app_;
@@ -60,6 +64,7 @@ CInstallApp& TheApp() { return theApp; }
 
 BOOL CInstallApp::InitInstance() {
     win::AfxEnableControlContainer();
+    win::ComScope com;  // the folder browser and shell links need COM on this thread
     CInstallDlg wizard(nullptr);
     StartupHost host(*this, wizard);
     app::RunStartup(host);

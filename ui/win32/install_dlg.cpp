@@ -1,44 +1,434 @@
 #include "ui/win32/install_dlg.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include "app/win32/globals.h"
+#include "app/win32/install_app.h"
+#include "engine/usb_detect.h"
+#include "engine/win32/install_worker.h"
 #include "os/win32/services.h"
 #include "payload/startup_files.h"
 #include "payload/win32/load_payload.h"
+#include "res/resource.h"
+#include "ui/dialog_texts.h"
+#include "ui/model_catalogue.h"
+#include "win/app.h"
 #include "win/ddx.h"
+#include "win/handles.h"
+#include "win/thread.h"
 
 namespace {
-constexpr WORD kPayloadId = 142;
-const wchar_t kPayloadType[] = L"INSTALL";
+
+constexpr int kPrinterControls[] = {IDC_PORT_GROUP, IDC_MODEL_LABEL, IDC_MODEL, IDC_PRINTER_NAME,
+                                    IDC_PRINTER_NAME_LABEL, IDC_SET_DEFAULT, IDC_PORT_LABEL, IDC_PORT};
+constexpr int kSerialControls[] = {IDC_BAUD_LABEL,  IDC_BAUD,        IDC_DATA_BITS_LABEL,    IDC_DATA_BITS,
+                                   IDC_PARITY_LABEL, IDC_PARITY,     IDC_STOP_BITS_LABEL,    IDC_STOP_BITS,
+                                   IDC_FLOW_CONTROL_LABEL, IDC_FLOW_CONTROL};
+constexpr wchar_t kPortsKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+
+int Language() { return TheApp().UiLanguage; }
+
+std::wstring Wide(const core::u16& s) { return oswin::Wide(s); }
+
+engine::UsbDetectContext UsbContext() {
+    return engine::UsbDetectContext{oswin::Devices(),          oswin::SystemRegistry(), oswin::Logs(),
+                                    app::ModelTable,           app::ConnectedPrinters,
+                                    engine::PortNameView::Of(app::PortNameSnapshot.names)};
+}
+
 }  // namespace
+
+// What the page flow asks of the dialog and the installation engine.
+class CInstallDlg::PageServices : public ui::NextServices {
+public:
+    explicit PageServices(CInstallDlg& dialog) : dialog_(dialog) {}
+
+    int ScanConnectedPrinters() override {
+        auto paths = std::make_unique<engine::UsbPathBuffer>();
+        return engine::ScanConnectedPrinters(oswin::Devices(), app::ModelTable, app::ConnectedPrinters, *paths);
+    }
+    bool FindUsbPrinterPort(core::u16& portOut, core::u16view vidPid, core::u16view) override {
+        char16_t port[260] = {};
+        core::CopyTruncated(port, portOut);
+        auto context = UsbContext();
+        const int found = engine::FindUsbPrinterPort(context, vidPid, port, 260);
+        portOut = core::u16(core::FieldView(port));
+        return found != 0;
+    }
+    void SaveSerialSettings(const core::u16& portName) override { dialog_.SaveSerialSettings(portName); }
+    bool RunTcpPortDialog(core::u16* portName) override {
+        CTCPPortConfigDlg dialog(&dialog_, dialog_.m_tcpPorts, Language());
+        if (dialog.DoModal() != IDOK) return false;
+        *portName = oswin::U16(dialog.m_strPortName);
+        return true;
+    }
+
+private:
+    CInstallDlg& dialog_;
+};
+
+BEGIN_MESSAGE_MAP(CInstallDlg, win::CDialog)
+    ON_WM_SYSCOMMAND(OnSysCommand)
+    ON_WM_PAINT(OnPaint)
+    ON_WM_QUERYDRAGICON(OnQueryDragIcon)
+    ON_BN_CLICKED(IDC_NEXT, OnNext)
+    ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
+    ON_BN_CLICKED(IDC_BACK, OnBack)
+    ON_BN_CLICKED(IDC_CANCEL_FINISH, OnCancelButton)
+    ON_CBN_SELCHANGE(IDC_MODEL, OnSelchangeModel)
+    ON_CBN_SELCHANGE(IDC_PORT, OnSelchangePort)
+    ON_WM_CTLCOLOR(OnCtlColor)
+END_MESSAGE_MAP()
+
+CInstallDlg::CInstallDlg(win::CWnd* parent) : CDialog(kTemplate, parent) {
+    m_hIcon = static_cast<HICON>(
+        ::LoadImageW(win::AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+}
 
 void CInstallDlg::DoDataExchange(win::CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
-    win::DDX_Control(dx, kIdProgress, m_progress);
+    win::DDX_Control(dx, IDC_MODEL, m_cmbModel);
+    win::DDX_Control(dx, IDC_PROGRESS, m_progress);
 }
+
+// ---- payload ------------------------------------------------------------------
 
 void CInstallDlg::LoadPayload() {
-    m_pPayload = payload::LoadInstallPayload(kPayloadId, kPayloadType, &m_dwPayloadSize);
+    m_pPayload = payload::LoadInstallPayload(IDR_INSTALL_PAYLOAD, INSTALL_PAYLOAD_TYPE_W, &m_dwPayloadSize);
 }
 
-void CInstallDlg::ReportProgress(int position) {
+void CInstallDlg::SetProgress(int position) {
     HWND bar = m_hWnd ? ::GetDlgItem(m_hWnd, kIdProgress) : nullptr;
     if (::IsWindow(bar)) ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void CInstallDlg::ExtractStartupFiles() {
     payload::ExtractStartupFiles(m_pPayload, m_dwPayloadSize, oswin::ShellFolders().PersonalFolder(),
-                                 oswin::Files(), [this](int position) { ReportProgress(position); });
+                                 oswin::Files(), [this](int position) { SetProgress(position); });
 }
 
 int CInstallDlg::ExtractFromMemory(const std::uint8_t* source, std::int32_t compressedLength,
                                    const core::u16& outputPath, std::int32_t* counter, std::int32_t total) {
     return payload::ExtractFromMemory(source, compressedLength, outputPath, counter, total, oswin::Files(),
-                                      [this](int position) { ReportProgress(position); });
+                                      [this](int position) { SetProgress(position); });
 }
 
 int CInstallDlg::ExtractFromImageFile(os::InputFile& file, std::int32_t compressedLength,
                                       const core::u16& outputPath, std::int32_t* counter, std::int32_t total) {
     return payload::ExtractFromImageFile(file, compressedLength, outputPath, counter, total, oswin::Files(),
-                                         [this](int position) { ReportProgress(position); });
+                                         [this](int position) { SetProgress(position); });
+}
+
+// ---- initialisation -------------------------------------------------------------
+
+ui::TextIni CInstallDlg::Ini() const { return ui::TextIni{&oswin::Profiles(), ui::TextIniPath(m_strWorkingFolder)}; }
+
+BOOL CInstallDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_strWorkingFolder = oswin::ShellFolders().PersonalFolder();
+
+    const auto& cn = ui::kChineseDialogFont;
+    const auto& ru = ui::kRussianDialogFont;
+    m_fontChinese.CreateFont(cn.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, static_cast<BYTE>(cn.charset), 0, 0, 0, 0,
+                             reinterpret_cast<const wchar_t*>(cn.face));
+    m_fontRussian.CreateFont(ru.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, static_cast<BYTE>(ru.charset), 0, 0, 0, 0,
+                             reinterpret_cast<const wchar_t*>(ru.face));
+
+    MoveWindow(0, 0, 523, 365, TRUE);
+    m_wndWizard.Create(this);
+
+    const RECT client = GetClientRect();
+    const int r = client.right, b = client.bottom;
+    ::MoveWindow(GetDlgItem(IDC_BACK), r - 252, b - 33, 78, 23, TRUE);
+    ::MoveWindow(GetDlgItem(IDC_NEXT), r - 169, b - 33, 78, 23, TRUE);
+    ::MoveWindow(GetDlgItem(IDC_CANCEL_FINISH), r - 86, b - 33, 78, 23, TRUE);
+    ::MoveWindow(GetDlgItem(IDC_BROWSE), r - 153, b - 156, 78, 23, TRUE);
+
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(0);
+
+    ApplyTexts();
+    ui::TakePortNameSnapshot(oswin::PrintSpooler(), app::PortNameSnapshot);
+    LoadPrinterModels();
+    PreselectConnectedModel();
+    ::MoveWindow(GetDlgItem(IDC_PORT_GROUP), 3, 85, r - 6, b - 138, TRUE);
+    ::CheckDlgButton(m_hWnd, IDC_SET_DEFAULT, BST_CHECKED);
+    app::SetAsDefault = 1;
+    FillSerialBoxes();
+    FillPortBox();
+    return TRUE;
+}
+
+void CInstallDlg::ApplyTexts() {
+    const ui::WizardDialogTexts texts =
+        ui::GetWizardDialogTexts(Language(), core::FieldView(app::InstallTexts.WindowTitle), Ini());
+    if (texts.setCaption) SetWindowText(Wide(texts.caption));
+    for (const ui::DialogLabel& label : texts.labels) SetDlgItemText(label.controlId, Wide(label.text));
+    HFONT font = texts.font == ui::DialogFontChoice::kChinese   ? m_fontChinese.Get()
+                 : texts.font == ui::DialogFontChoice::kRussian ? m_fontRussian.Get()
+                                                                : nullptr;
+    if (font)
+        for (int id : texts.fontControls) ::SendMessageW(GetDlgItem(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void CInstallDlg::LoadPrinterModels() {
+    const core::u16 prompt = ui::ModelPromptText(Language(), Ini());
+    ui::LoadPrinterModels(oswin::Files(), m_strWorkingFolder, prompt, app::ModelTable, m_modelBox);
+    for (const core::u16& entry : m_modelBox.entries) m_cmbModel.AddString(Wide(entry));
+    if (m_modelBox.selected >= 0) m_cmbModel.SetCurSel(m_modelBox.selected);
+    SetDlgItemText(IDC_PRINTER_NAME, Wide(m_modelBox.printerName));
+}
+
+void CInstallDlg::PreselectConnectedModel() {
+    auto context = UsbContext();
+    const core::u16 model = engine::DetectConnectedModel(context);
+    if (model.empty()) return;
+    const int index = engine::FindModelBoxEntry(m_modelBox.entries, model);
+    if (index < 0) return;
+    m_cmbModel.SetCurSel(index);
+    m_modelBox.selected = index;
+    m_modelBox.printerName = model;
+    SetDlgItemText(IDC_PRINTER_NAME, Wide(model));
+}
+
+void CInstallDlg::FillSerialBoxes() {
+    for (const ui::SerialBox& box : ui::SerialBoxes()) {
+        HWND combo = GetDlgItem(box.controlId);
+        for (const core::u16& item : box.items)
+            ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(oswin::W(item)));
+        ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(box.defaultIndex), 0);
+    }
+}
+
+void CInstallDlg::FillPortBox() {
+    const ui::PortBox box = ui::FillPortBox(oswin::PrintSpooler(), Language(), m_tcpPorts);
+    HWND combo = GetDlgItem(IDC_PORT);
+    for (const core::u16& entry : box.entries)
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(oswin::W(entry)));
+    if (box.selected >= 0) ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(box.selected), 0);
+}
+
+// ---- controls -------------------------------------------------------------------
+
+void CInstallDlg::ShowSerialControls(bool show) {
+    for (int id : kSerialControls) ::ShowWindow(GetDlgItem(id), show ? SW_SHOW : SW_HIDE);
+}
+
+void CInstallDlg::EnableSerialControls(bool enable) {
+    for (int id : kSerialControls) ::EnableWindow(GetDlgItem(id), enable);
+}
+
+void CInstallDlg::ShowPrinterControls(bool show) {
+    for (int id : kPrinterControls) ::ShowWindow(GetDlgItem(id), show ? SW_SHOW : SW_HIDE);
+}
+
+void CInstallDlg::OnSelchangeModel() {
+    ui::OnModelSelected(m_modelBox, m_cmbModel.GetCurSel(), app::SelectedModel);
+    SetDlgItemText(IDC_PRINTER_NAME, Wide(m_modelBox.printerName));
+}
+
+void CInstallDlg::OnSelchangePort() {
+    win::CComboBox ports;
+    ports.Attach(GetDlgItem(IDC_PORT));
+    const core::u16 entry = oswin::U16(ports.GetLBText(ports.GetCurSel()));
+    ports.Detach();
+    const ui::PortSelection selection = ui::OnPortSelected(entry);
+    core::CopyTruncated(app::InstallTexts.PortPrefix, selection.portPrefix);
+    EnableSerialControls(selection.serialEnabled);
+}
+
+void CInstallDlg::SaveSerialSettings(const core::u16& portName) {
+    const auto text = [this](int id, std::size_t limit) {
+        core::u16 value = oswin::U16(GetDlgItemText(id));
+        if (value.size() > limit) value.resize(limit);
+        return value;
+    };
+    const auto index = [this](int id) { return static_cast<int>(::SendMessageW(GetDlgItem(id), CB_GETCURSEL, 0, 0)); };
+    const core::u16 value = ui::SerialSettingsValue(text(IDC_BAUD, 255), index(IDC_PARITY), text(IDC_DATA_BITS, 127),
+                                                    text(IDC_STOP_BITS, 127), index(IDC_FLOW_CONTROL));
+    auto key = oswin::SystemRegistry().CreateKey(oswin::U16(kPortsKey));
+    if (!key) return;
+    key->SetString(portName, value);
+}
+
+core::u16 CInstallDlg::FindNewTcpPort() { return ui::FindNewTcpPort(oswin::PrintSpooler(), m_tcpPorts); }
+
+// ---- page flow ------------------------------------------------------------------
+
+void CInstallDlg::CaptureControls() {
+    m_state.page = m_wndWizard.m_nPage.load();
+    m_state.folderText = oswin::U16(m_wndWizard.m_editFolder.GetText());
+    m_state.printerNameText = oswin::U16(GetDlgItemText(IDC_PRINTER_NAME));
+    m_state.modelIndex = m_cmbModel.GetCurSel();
+    win::CComboBox ports;
+    ports.Attach(GetDlgItem(IDC_PORT));
+    const int port = ports.GetCurSel();
+    m_state.portEntryText = port >= 0 ? oswin::U16(ports.GetLBText(port)) : core::u16();
+    ports.Detach();
+    m_state.defaultChecked = ::IsDlgButtonChecked(m_hWnd, IDC_SET_DEFAULT) == BST_CHECKED;
+
+    // The values the run already holds, so that the flow changes only what
+    // it decides.
+    m_state.chosenFolder = core::u16(core::FieldView(app::ChosenFolder));
+    m_state.selectedModel = app::SelectedModel;
+    m_state.portPrefix = core::u16(core::FieldView(app::InstallTexts.PortPrefix));
+    m_state.portConfirmed = m_wndWizard.m_bPortConfirmed != 0;
+    m_state.installPrinterName = core::u16(core::FieldView(app::InstallPrinterName));
+    m_state.printerBaseName = core::u16(core::FieldView(app::InstallTexts.PrinterBaseName));
+    m_state.driverName = core::u16(core::FieldView(app::InstallTexts.DriverName));
+    m_state.setAsDefault = app::SetAsDefault != 0;
+}
+
+void CInstallDlg::PublishChoices() {
+    core::CopyTruncated(app::ChosenFolder, m_state.chosenFolder);
+    app::SelectedModel = m_state.selectedModel;
+    core::CopyTruncated(app::InstallTexts.PortPrefix, m_state.portPrefix);
+    m_wndWizard.m_bPortConfirmed = m_state.portConfirmed ? 1 : 0;
+    core::CopyTruncated(app::InstallPrinterName, m_state.installPrinterName);
+    core::CopyTruncated(app::InstallTexts.PrinterBaseName, m_state.printerBaseName);
+    core::CopyTruncated(app::InstallTexts.DriverName, m_state.driverName);
+    app::SetAsDefault = m_state.setAsDefault ? 1 : 0;
+}
+
+void CInstallDlg::ShowMessage(ui::MessageId id) {
+    const ui::MessageBoxSpec spec = ui::GetMessageBox(id, Language(), Ini());
+    const UINT icon = spec.icon == ui::MessageIcon::kError ? MB_ICONERROR : 0;
+    ::MessageBoxW(spec.owner == ui::MessageOwner::kDialog ? m_hWnd : nullptr, oswin::W(spec.text),
+                  oswin::W(spec.caption), MB_OK | icon);
+}
+
+void CInstallDlg::OnNext() {
+    CaptureControls();
+    PageServices services(*this);
+    const ui::TextIni ini = Ini();
+    ui::FlowContext context{oswin::Files(),   oswin::PrintSpooler(), reinterpret_cast<os::WindowHandle>(m_hWnd),
+                            services,         app::ModelTable,       m_tcpPorts,
+                            Language(),       ini};
+    const ui::FlowOutcome outcome = ui::OnNext(m_state, context);
+    if (outcome.message != ui::MessageId::kNone) {
+        ShowMessage(outcome.message);
+        return;
+    }
+    PublishChoices();
+    if (outcome.moved) m_wndWizard.m_nPage = m_state.page;
+    CarryOut(outcome);
+}
+
+void CInstallDlg::OnBack() {
+    CaptureControls();
+    const ui::FlowOutcome outcome = ui::OnBack(m_state);
+    if (outcome.moved) m_wndWizard.m_nPage = m_state.page;
+    CarryOut(outcome);
+}
+
+void CInstallDlg::CarryOut(const ui::FlowOutcome& outcome) {
+    const auto show = [this](int id, bool visible) { ::ShowWindow(GetDlgItem(id), visible ? SW_SHOW : SW_HIDE); };
+    const auto enable = [this](int id, bool on) { ::EnableWindow(GetDlgItem(id), on); };
+    for (ui::UiStep step : outcome.steps) {
+        switch (step) {
+        case ui::UiStep::kPanelShowFolderField: m_wndWizard.ShowFolderField(1); break;
+        case ui::UiStep::kPanelHideFolderField: m_wndWizard.ShowFolderField(0); break;
+        case ui::UiStep::kShowFolderField: m_wndWizard.m_editFolder.ShowWindow(SW_SHOW); break;
+        case ui::UiStep::kHideFolderField: m_wndWizard.m_editFolder.ShowWindow(SW_HIDE); break;
+        case ui::UiStep::kShowBrowse: show(IDC_BROWSE, true); break;
+        case ui::UiStep::kHideBrowse: show(IDC_BROWSE, false); break;
+        case ui::UiStep::kShowBack: show(IDC_BACK, true); break;
+        case ui::UiStep::kHideBack: show(IDC_BACK, false); break;
+        case ui::UiStep::kHideNext: show(IDC_NEXT, false); break;
+        case ui::UiStep::kShowPrinterControls: ShowPrinterControls(true); break;
+        case ui::UiStep::kHidePrinterControls: ShowPrinterControls(false); break;
+        case ui::UiStep::kEnableSerialControls: EnableSerialControls(true); break;
+        case ui::UiStep::kDisableSerialControls: EnableSerialControls(false); break;
+        case ui::UiStep::kShowSerialControls: ShowSerialControls(true); break;
+        case ui::UiStep::kHideSerialControls: ShowSerialControls(false); break;
+        case ui::UiStep::kHideBaudControls:
+            show(IDC_BAUD_LABEL, false);
+            show(IDC_BAUD, false);
+            break;
+        case ui::UiStep::kShowProgress: show(IDC_PROGRESS, true); break;
+        case ui::UiStep::kUpdateProgress: ::UpdateWindow(GetDlgItem(IDC_PROGRESS)); break;
+        case ui::UiStep::kHideProgress: show(IDC_PROGRESS, false); break;
+        case ui::UiStep::kDisableCancel: enable(IDC_CANCEL_FINISH, false); break;
+        case ui::UiStep::kDisableBack: enable(IDC_BACK, false); break;
+        case ui::UiStep::kDisableNext: enable(IDC_NEXT, false); break;
+        case ui::UiStep::kEnableCancel: enable(IDC_CANCEL_FINISH, true); break;
+        case ui::UiStep::kSetCancelLabel: SetDlgItemText(IDC_CANCEL_FINISH, Wide(outcome.cancelLabel)); break;
+        case ui::UiStep::kUpdatePanel:
+            m_wndWizard.Invalidate(FALSE);
+            m_wndWizard.UpdateWindow();
+            break;
+        case ui::UiStep::kInvalidatePanel: m_wndWizard.Invalidate(FALSE); break;
+        case ui::UiStep::kPrepareAndStartInstall:
+            ui::PrepareInstallation(m_state, oswin::Files(), oswin::PrintSpooler(), Language());
+            m_wndWizard.m_editFolder.SetText(Wide(m_state.folderText));
+            PublishChoices();
+            StartInstallation();
+            break;
+        }
+    }
+}
+
+void CInstallDlg::StartInstallation() { win::AfxBeginThread(&engine::InstallThreadProc, this); }
+
+// ---- other handlers -----------------------------------------------------------
+
+void CInstallDlg::OnBrowse() {
+    wchar_t display[MAX_PATH] = {};
+    BROWSEINFOW info{};
+    info.hwndOwner = m_hWnd;
+    info.pszDisplayName = display;
+    info.lpszTitle = L"Selection ";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE pidl = ::SHBrowseForFolderW(&info);
+    if (!pidl) return;
+    wchar_t path[MAX_PATH] = {};
+    if (::SHGetPathFromIDListW(pidl, path)) m_wndWizard.m_editFolder.SetText(path);
+    ::CoTaskMemFree(pidl);
+}
+
+void CInstallDlg::OnCancelButton() { OnCancel(); }
+
+// While the worker runs it uses this dialog: Enter, Escape and the close box
+// do not end it then.
+void CInstallDlg::OnOK() {
+    if (m_wndWizard.m_nPage.load() == ui::PageInstalling) return;
+    CDialog::OnOK();
+}
+
+void CInstallDlg::OnCancel() {
+    if (m_wndWizard.m_nPage.load() == ui::PageInstalling) return;
+    CDialog::OnCancel();
+}
+
+void CInstallDlg::OnSysCommand(UINT, LPARAM) { Default(); }
+
+HCURSOR CInstallDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CInstallDlg::OnPaint() {
+    win::PaintDc dc(m_hWnd);
+    const RECT client = GetClientRect();
+    const int w = client.right, h = client.bottom;
+    {
+        win::UniquePen grey = win::MakePen(PS_SOLID, 1, RGB(172, 168, 153));
+        win::SelectGuard select(dc, grey.Get());
+        ::MoveToEx(dc, 1, h - 50, nullptr);
+        ::LineTo(dc, w - 1, h - 50);
+    }
+    win::UniquePen white = win::MakePen(PS_SOLID, 1, RGB(255, 255, 255));
+    win::SelectGuard select(dc, white.Get());
+    ::MoveToEx(dc, 1, h - 49, nullptr);
+    ::LineTo(dc, w - 1, h - 49);
+}
+
+HBRUSH CInstallDlg::OnCtlColor(HDC dc, HWND, UINT type) {
+    if (type != CTLCOLOR_STATIC) {
+        Default();
+        return nullptr;
+    }
+    ::SetBkMode(dc, TRANSPARENT);
+    return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
 }

@@ -1,6 +1,8 @@
 // CInstallDlg: the installer's main window, a five-page wizard on template
-// 102. It also owns the payload's memory copy and the extraction entry
-// points, because the extraction moves its progress bar.
+// 102. The custom-painted panel covers its upper part; the printer-page
+// controls and the progress bar are ordinary dialog controls shown and
+// hidden by the page flow. It also owns the payload's memory copy and the
+// extraction entry points, because the extraction moves its progress bar.
 #pragma once
 
 #include <windows.h>
@@ -9,15 +11,21 @@
 
 #include "core/text.h"
 #include "os/files.h"
+#include "ui/model_catalogue.h"
+#include "ui/page_flow.h"
+#include "ui/port_choice.h"
+#include "ui/win32/port_dialogs.h"
+#include "ui/win32/wizard_wnd.h"
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "win/gdi.h"
 
 class CInstallDlg : public win::CDialog {
 public:
     static constexpr UINT kTemplate = 102;
     static constexpr int kIdProgress = 1004;
 
-    explicit CInstallDlg(win::CWnd* parent = nullptr) : CDialog(kTemplate, parent) {}
+    explicit CInstallDlg(win::CWnd* parent = nullptr);
 
     // Copies the embedded container (resource 142, type "INSTALL") into
     // memory; the copy lives until the process ends.
@@ -29,17 +37,64 @@ public:
     void ExtractStartupFiles();
 
     // The two extraction engines, with progress reported to the bar (when
-    // its window exists).
+    // its window exists). Any thread.
     int ExtractFromMemory(const std::uint8_t* source, std::int32_t compressedLength, const core::u16& outputPath,
                           std::int32_t* counter, std::int32_t total);
     int ExtractFromImageFile(os::InputFile& file, std::int32_t compressedLength, const core::u16& outputPath,
                              std::int32_t* counter, std::int32_t total);
+    void SetProgress(int position);
+
+    // The network port that the spooler added last and the list does not
+    // hold yet; empty when none.
+    core::u16 FindNewTcpPort();
+
+    CWizardWnd m_wndWizard;
+    ui::TcpPortList m_tcpPorts;
 
 protected:
     void DoDataExchange(win::CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
 
-    win::CProgressCtrl m_progress;
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnNext();
+    void OnBack();
+    void OnBrowse();
+    void OnCancelButton();
+    void OnSelchangeModel();
+    void OnSelchangePort();
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
+
+    DECLARE_MESSAGE_MAP()
 
 private:
-    void ReportProgress(int position);
+    class PageServices;
+
+    void ApplyTexts();
+    void FillSerialBoxes();
+    void FillPortBox();
+    void LoadPrinterModels();
+    void PreselectConnectedModel();
+    void ShowSerialControls(bool show);
+    void EnableSerialControls(bool enable);
+    void ShowPrinterControls(bool show);
+    void SaveSerialSettings(const core::u16& portName);
+    void CaptureControls();
+    void PublishChoices();
+    void CarryOut(const ui::FlowOutcome& outcome);
+    void ShowMessage(ui::MessageId id);
+    void StartInstallation();
+    ui::TextIni Ini() const;
+
+    win::CFont m_fontChinese;
+    win::CFont m_fontRussian;
+    win::CComboBox m_cmbModel;
+    win::CProgressCtrl m_progress;
+    HICON m_hIcon = nullptr;
+    core::u16 m_strWorkingFolder;
+    ui::ModelBoxState m_modelBox;
+    ui::WizardState m_state;
 };
