@@ -18,11 +18,19 @@ if [ -f "$root/payload_files/members.list" ]; then
   done < "$root/payload_files/members.list"
 fi
 
-failed=0
 run() {
   "${check[@]}" "$@" || failed=1
   echo
 }
+
+failed=0
+# The checker itself first: its readers must reject damaged input.
+python3 "$here/test_check_pe.py" || failed=1
+if [ -f "$build/win32/LabelPrinterSetup.exe" ]; then
+  CHECK_PE_EXE="$build/win32/LabelPrinterSetup.exe" CHECK_PE_ARCH=i686 \
+    python3 "$here/test_check_pe.py" BuiltInstallerTest || failed=1
+fi
+echo
 
 for pair in win32:i686 win64:x86_64; do
   dir="$build/${pair%%:*}"
