@@ -47,7 +47,7 @@ struct MessageBoxSpec {
 
 // The box for `id` in `uiLanguage` (languages other than 1 and 2 read as
 // English). Russian reads Text.ini only for kNoModel. kNone gives an empty
-// spec.
+// box.
 MessageBoxSpec GetMessageBox(MessageId id, int uiLanguage, const TextIni& ini);
 
 }  // namespace ui
