@@ -39,10 +39,14 @@ LOCALES = {
 }
 
 # Dialog faces that must render CJK text: mapped to the installed CJK font.
+# "Times New Romans" is the face the language dialogs create for their
+# Cyrillic font; no such font exists, and Windows would link a CJK font in
+# for Chinese labels drawn with it, which Wine does not do for unknown faces.
 FONT_REPLACEMENTS = {
     "宋体": "WenQuanYi Micro Hei",
     "SimSun": "WenQuanYi Micro Hei",
     "MS Sans Serif": "WenQuanYi Micro Hei",
+    "Times New Romans": "WenQuanYi Micro Hei",
 }
 
 CALL_SLACK = 15.0  # seconds a driver answer may take beyond its own timeout
@@ -628,6 +632,11 @@ def configure(installer=None, artifacts=None, scenarios=0):
 
 
 _session_error = None
+
+
+def configured_installer():
+    """The installer path that the run was given (it may not exist)."""
+    return pathlib.Path(_config["installer"] or DEFAULT_INSTALLER).resolve()
 
 
 def session():
