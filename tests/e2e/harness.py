@@ -430,6 +430,10 @@ class Prefix:
             else:
                 p.unlink()
 
+    def kill_server(self):
+        """Ends every process of the prefix at once."""
+        _run([self.session.wine.server, "-k"], env=self.env(), timeout=30, check=False)
+
     def kill(self):
         for drv in self._drivers:
             drv.close()
@@ -669,6 +673,9 @@ class E2ECase(unittest.TestCase):
     of its prefix, pass or fail."""
 
     needs_installer = False
+    # Hard limit of one scenario: when it passes, the prefix's wineserver is
+    # killed, which ends every program and the driver, so every wait fails.
+    time_limit = 240.0
 
     def setUp(self):
         self.session = session()
@@ -678,6 +685,10 @@ class E2ECase(unittest.TestCase):
         self.art = Artifacts(self.session, self.session.artifacts_for(name))
         self.prefix = self.session.new_prefix(name)
         self.addCleanup(self.prefix.close)
+        watchdog = threading.Timer(self.time_limit, self.prefix.kill_server)
+        watchdog.daemon = True
+        watchdog.start()
+        self.addCleanup(watchdog.cancel)
         self.addCleanup(self._final_screenshot)
         self.drv = self.prefix.driver()
 

@@ -18,6 +18,8 @@
 //    structures and text buffers must live in the target process
 //    (VirtualAllocEx + WriteProcessMemory/ReadProcessMemory). The structure
 //    layout is this program's, so the target must have the same bitness.
+//  - WM_GETFONT answers 0 across processes under Wine, so fonts are not
+//    reported; screenshots show them.
 //  - Actions that may open a modal window (button clicks, commands, keys,
 //    close) are posted, never sent, so the driver cannot block on the box.
 #include <windows.h>
