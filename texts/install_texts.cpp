@@ -98,8 +98,8 @@ void ParseInstallTexts(const std::uint8_t* bytes, std::size_t size, InstallTexts
 
     // Name phase: non-empty lines fill the first empty field, in this order.
     FieldRef names[] = {Ref(out.WindowTitle), Ref(out.PrinterBaseName), Ref(out.DriverName),
-                              Ref(out.MonitorName), Ref(out.PortPrefix),      Ref(out.ProductTitle),
-                              Ref(out.DriverResourceDll)};
+                        Ref(out.MonitorName), Ref(out.PortPrefix),      Ref(out.ProductTitle),
+                        Ref(out.DriverResourceDll)};
     FieldRef* lastFilled = nullptr;  // the field the previous piece went to
     bool firstRest = true;           // this is the first dropped piece of a cut line
     while (reader.Next(line, full)) {

@@ -44,13 +44,13 @@ enum class Font { Initial, DialogFont };
 
 // CreateFontW arguments of the dialog font; every other argument is 0 /
 // the default. The face name is used as written whether or not it exists.
-struct FontSpec {
+struct FontParams {
     int height;
     int weight;
     int charset;
     const char16_t* face;
 };
-inline constexpr FontSpec kDialogFont{15, 400, 204, u"Times New Romans"};
+inline constexpr FontParams kDialogFont{15, 400, 204, u"Times New Romans"};
 
 enum class ActionKind {
     SetFont,  // target, font; the control is redrawn

@@ -10,7 +10,7 @@ namespace {
 
 using core::u16;
 
-// The key table as the product documents it, written out independently of
+// The key table as the product defines it, written out independently of
 // the header so that a typo in either shows up.
 struct Row {
     const char16_t* key;
