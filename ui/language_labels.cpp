@@ -58,10 +58,8 @@ Actions InitActions(LanguageDialogKind kind, const LabelSources& src) {
     Actions a;
     switch (kind) {
         case LanguageDialogKind::Chinese:
-            // The template's initial list data, then the selection.
-            a.push_back(Action::AddItem(u"简体中文"));
-            a.push_back(Action::AddItem(u"English"));
-            a.push_back(Action::AddItem(u"Русский"));
+            // The entries are the template's initial data, which the base
+            // class's initialisation has already put into the list.
             a.push_back(Action::Select(0));
             AddCaption(a, CaptionFromTextFile(src, kChineseCaptionFile));
             a.push_back(Action::SetFont(Target::List, Font::DialogFont));
