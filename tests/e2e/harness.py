@@ -304,6 +304,7 @@ class Session:
             self.installer = self.workdir / INSTALLER_EXE
             shutil.copy2(self.installer_source, self.installer)
         self._count = 0
+        self.live = []  # prefixes not closed yet, killed when the session closes
         self._prefetch_left = prefetch
         self._next = None  # (thread, holder) of the prefix being prepared
 
@@ -375,6 +376,11 @@ class Session:
                 self._take_prefetched().close()
             except BaseException:
                 pass
+        for prefix in list(getattr(self, "live", [])):
+            try:
+                prefix.close()
+            except BaseException:
+                pass
         if getattr(self, "display", None):
             self.display.close()
         shutil.rmtree(self.workdir, ignore_errors=True)
@@ -387,10 +393,11 @@ class Prefix:
     def __init__(self, session, path):
         self.session = session
         self.path = pathlib.Path(path)
-        _run(["cp", "-a", str(session.template), str(self.path)], timeout=120)
-        self.documents = _user_folder(self.path) / "Documents"
         self._procs = []
         self._drivers = []
+        session.live.append(self)
+        _run(["cp", "-a", str(session.template), str(self.path)], timeout=120)
+        self.documents = _user_folder(self.path) / "Documents"
 
     def env(self, locale=None):
         return self.session.wine.env(self.path, self.session.display, locale)
@@ -418,6 +425,17 @@ class Prefix:
             return proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             raise TimeoutError(f"program did not end within {timeout} s") from None
+
+    def import_registry(self, keys, timeout=60):
+        """Sets registry values in this prefix; keys maps a key path (with its
+        hive, e.g. HKEY_LOCAL_MACHINE\\SOFTWARE\\...) to {value name: string}."""
+        reg = self.path / "drive_c" / "e2e-import.reg"
+        reg.write_bytes(b"\xff\xfe" + registry_file(keys).encode("utf-16-le"))
+        try:
+            _run([self.session.wine.loader, "regedit", "/S", "C:\\e2e-import.reg"],
+                 env=self.env(), timeout=timeout)
+        finally:
+            reg.unlink()
 
     # Documents folder helpers.
     def documents_files(self):
@@ -450,9 +468,12 @@ class Prefix:
 
     def close(self):
         try:
-            self.kill()
+            if self.path.exists():
+                self.kill()
         finally:
             shutil.rmtree(self.path, ignore_errors=True)
+            if self in self.session.live:
+                self.session.live.remove(self)
 
     def __enter__(self):
         return self

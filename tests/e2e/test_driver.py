@@ -125,6 +125,7 @@ class DriverActs(FixtureCase):
             ("Escape key", lambda d: self.drv.key(d, "escape"), 2),
             ("close box", lambda d: self.drv.close_window(d, "sc"), 2),
             ("WM_CLOSE", lambda d: self.drv.close_window(d, "wm"), 2),
+            ("WM_COMMAND IDOK", lambda d: self.drv.command(d, 1), 1),
         ]
         for name, act, exit_code in cases:
             with self.subTest(way=name):
