@@ -125,7 +125,7 @@ def build_tools():
     wdrive = BIN / "wdrive.exe"
     if stale(wdrive, [src / "wdrive.cpp", pathlib.Path(__file__)]):
         _run([cxx, *flags, "-o", str(wdrive), str(src / "wdrive.cpp"), "-lcomctl32",
-              "-lshell32"], timeout=300)
+              "-lshell32", "-lwinspool"], timeout=300)
     fixture = BIN / "fixture.exe"
     fixture_inputs = [src / "fixture.cpp", src / "fixture.rc", src / "fixture_ids.h"]
     if stale(fixture, fixture_inputs):
@@ -196,12 +196,24 @@ def _reg_string(s):
 
 
 def registry_file(keys):
-    """Text of a .reg file: keys maps a key path to {value name: string}."""
+    """Text of a .reg file: keys maps a key path to {value name: value}.
+    A value is a string (REG_SZ), an int (REG_DWORD) or None (the value is
+    deleted); a key path that starts with "-" deletes that key with its
+    sub-keys (its values dict is ignored). "@" names the default value."""
     lines = ["Windows Registry Editor Version 5.00", ""]
     for key, values in keys.items():
         lines.append(f"[{key}]")
-        for name, value in values.items():
-            lines.append(f"{_reg_string(name)}={_reg_string(value)}")
+        if not key.startswith("-"):
+            for name, value in values.items():
+                name_text = "@" if name == "@" else _reg_string(name)
+                if value is None:
+                    lines.append(f"{name_text}=-")
+                elif isinstance(value, bool) or not isinstance(value, (int, str)):
+                    raise ValueError(f"unsupported registry value {value!r}")
+                elif isinstance(value, int):
+                    lines.append(f"{name_text}=dword:{value:08x}")
+                else:
+                    lines.append(f"{name_text}={_reg_string(value)}")
         lines.append("")
     return "\r\n".join(lines) + "\r\n"
 
@@ -428,7 +440,8 @@ class Prefix:
 
     def import_registry(self, keys, timeout=60):
         """Sets registry values in this prefix; keys maps a key path (with its
-        hive, e.g. HKEY_LOCAL_MACHINE\\SOFTWARE\\...) to {value name: string}."""
+        hive, e.g. HKEY_LOCAL_MACHINE\\SOFTWARE\\...) to {value name: value}
+        as registry_file() describes."""
         reg = self.path / "drive_c" / "e2e-import.reg"
         reg.write_bytes(b"\xff\xfe" + registry_file(keys).encode("utf-16-le"))
         try:
@@ -612,6 +625,21 @@ class Driver:
 
     def redraw(self, hwnd):
         return self.call("redraw", hwnd)
+
+    # --- the prefix's spooler and registry, as a program there sees them
+    def printers(self):
+        """Local printers and connections: [{name, port, driver}]."""
+        return self.call("printers")["printers"]
+
+    def ports(self):
+        """The spooler's ports: [{name, monitor, description, type}]."""
+        return self.call("ports")["ports"]
+
+    def reg_value(self, key, name):
+        """One registry value in the 64-bit view, key "HKLM\\..." or
+        "HKCU\\...": {key, exists, type, size, string (up to the first
+        terminator), raw (every stored character), dword}."""
+        return self.call("regget", key, name)["value"]
 
 
 # ------------------------------------------------------------------ artefacts

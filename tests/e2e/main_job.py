@@ -3,6 +3,11 @@
 default locale, answers every window it shows in order, with a screenshot of
 each, and checks that it ends.
 
+The walk: the language dialog (English), the wizard's welcome page, the
+folder page (default folder), the printer page (first model on USB: the
+prefix gets a connected USB printer of that model as a registry fixture), the
+installing page and the final page, closed with its Finish button.
+
     main_job.py [--installer PATH] [--artifacts DIR] [--locale LOCALE]
 
 Exits non-zero when a step fails: its window does not come, another window
@@ -24,7 +29,9 @@ HERE = pathlib.Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
 import harness  # noqa: E402
+import wizard as wz  # noqa: E402
 from harness import INSTALLER_EXE, DriverError, wait_until  # noqa: E402
+from payload import installer_members  # noqa: E402
 
 WINDOW_TIMEOUT = 60.0
 END_TIMEOUT = 60.0
@@ -72,9 +79,59 @@ def choose_english(job, window):
     job.drv.click(hwnd, 1)
 
 
+def on_page(page):
+    """matches(): the wizard dialog showing `page`."""
+    return lambda window: window["class"] == "#32770" and wz.page_of(window) == page
+
+
+def left_for(*pages):
+    """answered(): the wizard has moved on to one of `pages`."""
+    def answered(job, window):
+        return wz.page_of(job.drv.dump(window["hwnd"])) in pages
+    return answered
+
+
+def press_next(job, window):
+    job.drv.click(window["hwnd"], wz.NEXT)
+
+
+def check_folder_and_press_next(job, window):
+    folder = wz.folder_field(window)["text"]
+    print(f"  install folder {folder}")
+    if not folder:
+        raise StepFailed("the folder page shows no default folder")
+    press_next(job, window)
+
+
+def check_printer_and_press_next(job, window):
+    """The first model, preselected because the USB printer fixture is of
+    that model, and the USB port."""
+    controls = wz.dialog_controls(window)
+    model, port = controls[wz.MODEL], controls[wz.PORT]
+    name = job.models[0][0]
+    if (model["cursel"], controls[wz.PRINTER_NAME]["text"], port["text"]) != (1, name, "USB"):
+        raise StepFailed(f"the printer page shows model {model['text']!r} (entry "
+                         f"{model['cursel']}), printer name "
+                         f"{controls[wz.PRINTER_NAME]['text']!r} and port {port['text']!r} "
+                         f"instead of {name!r} on USB")
+    press_next(job, window)
+
+
+def press_finish(job, window):
+    finish = wz.dialog_controls(window)[wz.CANCEL]
+    print(f"  final page, button {finish['text']!r}")
+    job.drv.click(window["hwnd"], wz.CANCEL)
+
+
 STEPS = [
     Step("language", is_language_dialog, choose_english),
-    # The wizard pages follow here, in the order the installer shows them.
+    Step("welcome", on_page("welcome"), press_next, left_for("folder")),
+    Step("folder", on_page("folder"), check_folder_and_press_next, left_for("printer")),
+    Step("printer", on_page("printer"), check_printer_and_press_next,
+         left_for("installing", "final")),
+    # Without an installation engine the installing page lasts a moment and
+    # the worker shows the failure page.
+    Step("installing-final", on_page("final"), press_finish),
 ]
 
 
@@ -87,6 +144,7 @@ class Job:
         self.drv = prefix.driver()
         self.art = artifacts
         self.proc = None
+        self.models = []
 
     def shot(self, name, hwnd=None):
         path = self.art.shot(name, self.drv, hwnd)
@@ -136,6 +194,11 @@ class Job:
                        what=f"the {step.name} window to be answered")
 
     def run(self, locale):
+        # A connected USB printer of the first model, so that the printer
+        # page passes with the USB port.
+        members = {k.lower(): v for k, v in installer_members(self.session.installer).items()}
+        self.models = wz.read_models(members["printername.txt"])
+        self.prefix.import_registry(wz.usb_printer_fixture(self.models[0][1]))
         log = self.art.folder / "installer.log"
         self.proc = self.prefix.start(self.session.installer, locale, log=log)
         for index, step in enumerate(STEPS, 1):

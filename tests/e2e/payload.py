@@ -118,3 +118,37 @@ def installer_members(exe_path):
     if blob is None:
         return {}
     return {name: zlib.decompress(data) for name, data in parse_container(blob)}
+
+
+RT_DIALOG = 5
+
+
+def dialog_caption(exe_bytes, dialog_id):
+    """The caption of a dialog template (DIALOG or DIALOGEX) among the
+    executable's resources, or None when there is no such dialog."""
+    data = read_resource(exe_bytes, RT_DIALOG, dialog_id)
+    if data is None:
+        return None
+    version, signature = _unpack("<HH", data, 0)
+    pos = 26 if (version, signature) == (1, 0xFFFF) else 18
+
+    def skip_sz_or_ord(offset):
+        (first,) = _unpack("<H", data, offset)
+        if first == 0:
+            return offset + 2
+        if first == 0xFFFF:
+            return offset + 4
+        while True:
+            (unit,) = _unpack("<H", data, offset)
+            offset += 2
+            if unit == 0:
+                return offset
+
+    pos = skip_sz_or_ord(skip_sz_or_ord(pos))  # menu, window class
+    end = pos
+    while True:
+        (unit,) = _unpack("<H", data, end)
+        if unit == 0:
+            break
+        end += 2
+    return data[pos:end].decode("utf-16-le")

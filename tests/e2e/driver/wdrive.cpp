@@ -25,6 +25,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <winspool.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -627,6 +628,116 @@ string MsgBoxJson(HWND box) {
     buttons.push_back(Obj().Int("id", GetDlgCtrlID(c)).Str("text", TextOf(c)).Done());
   }
   o.Raw("buttons", JsonArray(buttons));
+  // The box's icon is a visible SS_ICON static holding an icon; a box
+  // without an icon style hides it or leaves it empty.
+  bool icon = false;
+  for (HWND c : Descendants(box)) {
+    if (lstrcmpiW(ClassOf(c).c_str(), L"Static") != 0 || !IsWindowVisible(c)) continue;
+    DWORD style = static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE));
+    if ((style & SS_TYPEMASK) == SS_ICON && SendQuick(c, STM_GETICON, 0, 0) != 0) icon = true;
+  }
+  o.Bool("icon", icon);
+  return o.Done();
+}
+
+// ---------------------------------------------------------------- spooler and registry
+
+// Level-2 records of a spooler enumeration: size query, then the records.
+template <typename Enumerate>
+vector<BYTE> SpoolerRecords(const char* what, Enumerate enumerate, DWORD& count) {
+  DWORD needed = 0;
+  count = 0;
+  if (enumerate(nullptr, 0, &needed, &count)) return vector<BYTE>();
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) FailWin32(what);
+  vector<BYTE> buffer(needed);
+  if (!enumerate(buffer.data(), needed, &needed, &count)) FailWin32(what);
+  return buffer;
+}
+
+wstring Safe(const wchar_t* s) { return s ? wstring(s) : wstring(); }
+
+string PrintersJson() {
+  DWORD count = 0;
+  vector<BYTE> buf = SpoolerRecords(
+      "EnumPrinters",
+      [](BYTE* b, DWORD n, DWORD* needed, DWORD* got) {
+        return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, b, n, needed,
+                             got) != FALSE;
+      },
+      count);
+  vector<string> items;
+  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buf.data());
+  for (DWORD i = 0; i < count; ++i)
+    items.push_back(Obj().Str("name", Safe(info[i].pPrinterName))
+                        .Str("port", Safe(info[i].pPortName))
+                        .Str("driver", Safe(info[i].pDriverName))
+                        .Done());
+  return JsonArray(items);
+}
+
+string PortsJson() {
+  DWORD count = 0;
+  vector<BYTE> buf = SpoolerRecords(
+      "EnumPorts",
+      [](BYTE* b, DWORD n, DWORD* needed, DWORD* got) {
+        return EnumPortsW(nullptr, 2, b, n, needed, got) != FALSE;
+      },
+      count);
+  vector<string> items;
+  const auto* info = reinterpret_cast<const PORT_INFO_2W*>(buf.data());
+  for (DWORD i = 0; i < count; ++i)
+    items.push_back(Obj().Str("name", Safe(info[i].pPortName))
+                        .Str("monitor", Safe(info[i].pMonitorName))
+                        .Str("description", Safe(info[i].pDescription))
+                        .Int("type", info[i].fPortType)
+                        .Done());
+  return JsonArray(items);
+}
+
+// A registry path with its hive: HKLM\... or HKCU\... (long names too).
+HKEY SplitHive(const wstring& path, wstring& subKey) {
+  size_t slash = path.find(L'\\');
+  wstring hive = slash == wstring::npos ? path : path.substr(0, slash);
+  subKey = slash == wstring::npos ? wstring() : path.substr(slash + 1);
+  if (lstrcmpiW(hive.c_str(), L"HKLM") == 0 || lstrcmpiW(hive.c_str(), L"HKEY_LOCAL_MACHINE") == 0)
+    return HKEY_LOCAL_MACHINE;
+  if (lstrcmpiW(hive.c_str(), L"HKCU") == 0 || lstrcmpiW(hive.c_str(), L"HKEY_CURRENT_USER") == 0)
+    return HKEY_CURRENT_USER;
+  Fail("unknown hive " + ToUtf8(hive));
+}
+
+// One value in the 64-bit view: exists, type and, for strings and dwords,
+// the data. The stored bytes of a string are reported as they are, so a
+// missing or doubled terminator shows.
+string RegValueJson(const wstring& path, const wstring& name) {
+  wstring subKey;
+  HKEY hive = SplitHive(path, subKey);
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key);
+  Obj o;
+  if (rc == ERROR_FILE_NOT_FOUND) return o.Bool("key", false).Bool("exists", false).Done();
+  if (rc != ERROR_SUCCESS) Fail("RegOpenKeyEx failed, error " + std::to_string(rc));
+  DWORD type = 0, size = 0;
+  rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+  if (rc == ERROR_FILE_NOT_FOUND) {
+    RegCloseKey(key);
+    return o.Bool("key", true).Bool("exists", false).Done();
+  }
+  vector<BYTE> data(size + sizeof(wchar_t));
+  if (rc == ERROR_SUCCESS)
+    rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) Fail("RegQueryValueEx failed, error " + std::to_string(rc));
+  o.Bool("key", true).Bool("exists", true).Int("type", type).Int("size", size);
+  if (type == REG_SZ || type == REG_EXPAND_SZ) {
+    wstring raw(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+    o.Str("raw", raw);
+    o.Str("string", wstring(raw.c_str()));
+  } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+    DWORD v = 0;
+    memcpy(&v, data.data(), sizeof v);
+    o.Int("dword", v);
+  }
   return o.Done();
 }
 
@@ -653,11 +764,14 @@ string Run(const vector<wstring>& a) {
   if (cmd == L"info") {
     wchar_t docs[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, docs);
+    wchar_t programFiles[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%ProgramFiles%", programFiles, MAX_PATH);
     o.Int("systemLcid", GetSystemDefaultLCID())
         .Int("userLcid", GetUserDefaultLCID())
         .Int("uiLanguage", GetUserDefaultUILanguage())
         .Int("acp", GetACP())
-        .Str("documents", docs);
+        .Str("documents", docs)
+        .Str("programFiles", programFiles);
     return o.Done();
   }
   if (cmd == L"windows") {
@@ -813,6 +927,17 @@ string Run(const vector<wstring>& a) {
   }
   if (cmd == L"msgbox") {
     return o.Raw("box", MsgBoxJson(NeedWindow(a, 1))).Done();
+  }
+  if (cmd == L"printers") {
+    return o.Raw("printers", PrintersJson()).Done();
+  }
+  if (cmd == L"ports") {
+    return o.Raw("ports", PortsJson()).Done();
+  }
+  if (cmd == L"regget") {
+    // regget <HKLM\path|HKCU\path> <value name>: one value, 64-bit view.
+    if (a.size() < 3) Fail("key path and value name expected");
+    return o.Raw("value", RegValueJson(a[1], a[2])).Done();
   }
   if (cmd == L"press") {
     // press <box> <button id|button text>: clicks a message box button.
