@@ -602,6 +602,9 @@ class Driver:
     def lvselect(self, hwnd, control_id, row):
         return self.call("lvselect", hwnd, control_id, row)
 
+    def tvselect(self, hwnd, control_id, text):
+        return self.call("tvselect", hwnd, control_id, text)
+
     def settext(self, hwnd, control_id, text):
         return self.call("settext", hwnd, control_id, text)["text"]
 

@@ -5,6 +5,7 @@ as the program's own controls would have delivered it."""
 import unittest
 
 from harness import DriverError, E2ECase, wait_until
+from wizard import PRINTERS_KEY, ports_fixture, printers_fixture
 
 FIXTURE_CAPTION = "E2E Fixture"
 LIST, STATE, EVENT, EDIT, PORTS, CHECK, ASK = 1008, 1045, 1046, 1010, 1020, 1030, 1040
@@ -112,6 +113,7 @@ class DriverActs(FixtureCase):
         self.assertEqual(facts["owner"], dlg)
         self.assertEqual([(b["id"], b["text"].replace("&", "")) for b in facts["buttons"]],
                          [(6, "Yes"), (7, "No")])
+        self.assertTrue(facts["icon"], "the question icon was not seen")
         self.assertFalse(self.drv.dump(dlg)["enabled"], "owner stays disabled under the box")
         self.assertEqual(self.drv.press(box["hwnd"], "No")["id"], 7)
         self.drv.wait_gone(box["hwnd"], timeout=10)
@@ -133,6 +135,40 @@ class DriverActs(FixtureCase):
                 act(dlg)
                 self.drv.wait_gone(dlg, timeout=10)
                 self.assertEqual(self.prefix.wait_exit(proc, 20), exit_code)
+
+
+class DriverReadsSpoolerAndRegistry(E2ECase):
+    """What a program in the prefix sees of registry fixtures."""
+
+    def test_spooler_lists_fixture_ports_and_printers(self):
+        self.prefix.import_registry(ports_fixture(["LPT2:", "COM7:", "FILE:"]))
+        self.prefix.import_registry(printers_fixture(["E2E one", "E2E 二"]))
+        self.assertEqual([p["name"] for p in self.drv.ports()], ["COM7:", "FILE:", "LPT2:"])
+        self.assertEqual(sorted(p["name"] for p in self.drv.printers()), ["E2E one", "E2E 二"])
+        self.prefix.import_registry({"-" + PRINTERS_KEY: {}})
+        self.assertEqual(self.drv.printers(), [])
+
+    def test_registry_values_are_read_as_stored(self):
+        key = r"HKEY_LOCAL_MACHINE\Software\E2E Driver Test"
+        self.prefix.import_registry({key: {"text": "115200,n,8,1,p", "empty": "", "number": 42,
+                                           "gone": "x"}})
+        self.prefix.import_registry({key: {"gone": None}})
+        short = r"HKLM\Software\E2E Driver Test"
+        cases = [
+            (short, "text", {"key": True, "exists": True, "type": 1, "size": 30,
+                             "raw": "115200,n,8,1,p\0", "string": "115200,n,8,1,p"}),
+            (short, "empty", {"key": True, "exists": True, "type": 1, "size": 2, "raw": "\0",
+                              "string": ""}),
+            (short, "number", {"key": True, "exists": True, "type": 4, "size": 4, "dword": 42}),
+            (short, "gone", {"key": True, "exists": False}),
+            (short + r"\missing", "text", {"key": False, "exists": False}),
+        ]
+        for path, name, expected in cases:
+            with self.subTest(key=path, value=name):
+                self.assertEqual(self.drv.reg_value(path, name), expected)
+        with self.assertRaises(DriverError) as caught:
+            self.drv.reg_value(r"HKXX\Software", "text")
+        self.assertIn("unknown hive", str(caught.exception))
 
 
 if __name__ == "__main__":

@@ -16,6 +16,7 @@ import signal
 import string
 import unittest
 
+import harness
 import wizard as wz
 from harness import INSTALLER_EXE, E2ECase, wait_until
 from payload import dialog_caption, installer_members
@@ -30,6 +31,13 @@ SERIAL_DEFAULTS = {wz.BAUD: ("115200", 9), wz.DATA_BITS: ("8", 3), wz.PARITY: ("
 SERIAL_LABELS = {wz.DATA_LABEL: "数据位：", wz.PARITY_LABEL: "奇偶校验：",
                  wz.STOP_LABEL: "停止位：", wz.FLOW_LABEL: "数据流控制："}
 INSTALL_LOG = "InstallPrinter.txt"
+
+
+def write_text_ini(folder, values):
+    """Text.ini as UTF-16LE with byte-order mark, section [Text]."""
+    lines = ["[Text]"] + [f"{k}={v}" for k, v in values.items()]
+    (folder / "Text.ini").write_bytes(b"\xff\xfe" + ("\r\n".join(lines) + "\r\n")
+                                      .encode("utf-16-le"))
 
 
 def message(caption, text, owned, icon):
@@ -220,6 +228,22 @@ class WizardCase(E2ECase):
         return dialog_caption(self.session.installer.read_bytes(), 102)
 
 
+class WizardPayloadModels(unittest.TestCase):
+    def test_installer_carries_the_repository_models(self):
+        # The scenarios expect the models that the installer carries; they
+        # must be the repository's list, with at least the two models that
+        # the USB scenario needs.
+        installer = harness.configured_installer()
+        if not installer.is_file():
+            self.skipTest(f"no installer at {installer}")
+        members = {k.lower(): v for k, v in installer_members(installer).items()}
+        source = (harness.ROOT / "payload_files" / "PrinterName.txt").read_text("utf-8")
+        expected = wz.read_models(b"\xff\xfe" + source.rstrip("\n").replace("\n", "\r\n")
+                                  .encode("utf-16-le"))
+        self.assertGreaterEqual(len(expected), 2)
+        self.assertEqual(wz.read_models(members["printername.txt"]), expected)
+
+
 class WizardByLanguage(WizardCase):
     """The whole walk in each language: texts and controls of every page,
     every message of Next, the failure page and Finish."""
@@ -309,6 +333,30 @@ class WizardByLanguage(WizardCase):
     def test_russian(self):
         self.walk("Russian")
 
+    def test_russian_labels_come_from_text_ini(self):
+        long_value = "".join(chr(0x430 + i % 32) for i in range(300))
+        ini = {"Back": "Назад", "Next": "Далее", "Browse": long_value,
+               "DriverTitle": "Модель:", "PrintTitle": "Имя принтера:",
+               "DefaultPrinter": "Использовать по умолчанию",
+               "Please select model": "Выберите модель",
+               "MsgBoxTitle": "Установка драйвера", "NoSelectPrinter": "Модель не выбрана"}
+        write_text_ini(self.prefix.documents, ini)
+        wizard = self.start("Russian")
+        self.shot("Russian-text-ini-welcome", wizard.hwnd)
+        controls = wizard.controls()
+        expected = dict(LANGUAGES["Russian"]["labels"])
+        expected.update({wz.BACK: ini["Back"], wz.NEXT: ini["Next"],
+                         wz.BROWSE: long_value[:255], wz.MODEL_LABEL: ini["DriverTitle"],
+                         wz.NAME_LABEL: ini["PrintTitle"], wz.SET_DEFAULT: ini["DefaultPrinter"]})
+        self.assertEqual({i: controls[i]["text"] for i in expected}, expected)
+        self.assertEqual(controls[wz.MODEL]["items"][0], ini["Please select model"])
+        self.walk_to_printer_page(wizard)
+        self.shot("Russian-text-ini-printer", wizard.hwnd)
+        self.choose_model(wizard, 0, "")
+        wizard.click(wz.NEXT)
+        self.expect_message(wizard, message(ini["MsgBoxTitle"], ini["NoSelectPrinter"], False,
+                                            True), "Russian-text-ini-no-model", "printer")
+
 
 class WizardFolderPage(WizardCase):
     def test_browse_cancelled_leaves_the_field(self):
@@ -328,6 +376,28 @@ class WizardFolderPage(WizardCase):
                 self.drv.wait_gone(browser["hwnd"], timeout=wz.STEP_TIMEOUT)
                 self.assertEqual(wizard.folder_text(), text)
                 self.assertEqual(wizard.page(), "folder")
+        wizard.click(wz.BACK)
+        wizard.wait_page("welcome")
+
+    def test_browse_picked_folder_goes_into_the_field(self):
+        wizard = self.start("English")
+        self.next_to(wizard, "folder")
+        wizard.click(wz.BROWSE)
+        browser = wizard.wait_other_window(what="the folder browser")
+        tree = [c for c in self.drv.dump(browser["hwnd"])["children"]
+                if c["class"] == "SysTreeView32"][0]
+        self.drv.tvselect(browser["hwnd"], tree["id"], "Documents")
+        wait_until(lambda: self.drv.dump(browser["hwnd"])["controls"][1]["enabled"],
+                   wz.STEP_TIMEOUT, what="OK to be enabled for the Documents folder")
+        self.shot("folder-browser-documents", browser["hwnd"])
+        self.drv.click(browser["hwnd"], 1)  # OK
+        self.drv.wait_gone(browser["hwnd"], timeout=wz.STEP_TIMEOUT)
+        documents = self.drv.info()["documents"]
+        # Wine's SHGetPathFromIDListW gives the Documents item of the
+        # browser with a trailing backslash; the field takes what it gives.
+        wait_until(lambda: wizard.folder_text().rstrip("\\") == documents, wz.STEP_TIMEOUT,
+                   what=f"{documents} in the folder field")
+        self.assertEqual(wizard.page(), "folder")
 
     def test_next_creates_valid_folders_and_refuses_others(self):
         wizard = self.start("English")
@@ -394,6 +464,33 @@ class WizardFolderPage(WizardCase):
         self.assertIsNone(wizard.proc.poll(), "the installer ended")
 
 
+class WizardInstallFolder(WizardCase):
+    def test_folder_too_long_for_the_printer_name_never_overruns(self):
+        # The chosen folder fits (250 characters) but the install folder with
+        # the printer name and "Inf" does not fit 255: refused or cut is the
+        # implementer's choice; what is created must lie on the wanted path.
+        folder = "C:\\e2e tight\\" + "\\".join(f"{i}" * 40 for i in range(6))
+        folder = folder[:250]
+        wizard = self.start("English", wz.ports_fixture(FIXTURE_PORTS))
+        self.walk_to_printer_page(wizard, folder)
+        self.choose_port(wizard, "LPT1")
+        wanted = f"{folder}\\{self.models()[0][0]}\\Inf"
+        wizard.click(wz.NEXT)
+
+        def outcome():
+            if wizard.other_windows():
+                return "message"
+            return "final" if wizard.page() == "final" else None
+
+        result = wait_until(outcome, 30, what="the wizard to answer Next")
+        self.shot(f"tight-{result}", wizard.hwnd)
+        for path in self.drive_c.glob("e2e tight/**/*"):
+            windows_path = "C:\\" + "\\".join(path.relative_to(self.drive_c).parts)
+            self.assertTrue(wanted.startswith(windows_path), windows_path)
+            self.assertLessEqual(len(windows_path), 255)
+        self.assertIsNone(wizard.proc.poll(), "the installer ended")
+
+
 class WizardPrinterPage(WizardCase):
     def test_model_box_names_each_model_and_the_prompt_empties_the_name(self):
         wizard = self.start("English")
@@ -427,6 +524,26 @@ class WizardPrinterPage(WizardCase):
                 self.assertTrue(all(controls[i]["visible"] for i in wz.SERIAL_CONTROLS))
         self.choose_port(wizard, "COM2")
         self.shot("com2-selected", wizard.hwnd)
+
+    def test_many_and_long_port_names_are_cut_or_skipped(self):
+        # More ports than a 512-entry snapshot holds, and COM/LPT names longer
+        # than 7 characters: whether they are cut, skipped or shown whole is
+        # the implementer's choice; every entry must name a real port.
+        names = [f"COM{i}:" for i in range(1, 601)] + ["COM123456789:", "LPT1:", "LPTXYZ987654:"]
+        wizard = self.start("English", wz.ports_fixture(names))
+        self.walk_to_printer_page(wizard)
+        self.shot("many-ports", wizard.hwnd)
+        entries = wizard.controls()[wz.PORT]["items"]
+        self.assertEqual(entries[0], "USB")
+        self.assertEqual(entries[-1], "Net Port(TCP/IP)")
+        listed = [n[:-1] for n in sorted(names)]  # the spooler's order, colon dropped
+        for entry in entries[1:-1]:
+            self.assertTrue(any(name.startswith(entry) for name in listed), entry)
+        self.assertIn("COM1", entries)
+        self.assertIn("LPT1", entries)
+        self.choose_port(wizard, "COM1")
+        self.install_to_final_page(wizard)
+        self.finish(wizard)
 
     def test_serial_settings_are_stored_for_the_chosen_com_port(self):
         # (baud, data bits, parity, stop bits, flow) to choose, None keeping

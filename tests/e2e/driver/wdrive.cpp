@@ -865,6 +865,51 @@ string Run(const vector<wstring>& a) {
       Fail("LVM_SETITEMSTATE failed");
     return o.Done();
   }
+  if (cmd == L"tvselect") {
+    // tvselect <hwnd> <id> <item text>: selects the first tree-view item,
+    // depth first over the items loaded so far, whose text is exactly this
+    // one; the tree view notifies its parent itself (TVN_SELCHANGED).
+    HWND h = NeedWindow(a, 1);
+    HWND c = NeedControl(h, a, 2);
+    if (a.size() < 4) Fail("item text expected");
+    UniqueHandle process = OpenTargetProcess(c);
+    const size_t textOffset = 512;  // after the TVITEMW structure
+    RemoteBlock block(process.get(), textOffset + kRemoteTextChars * sizeof(wchar_t));
+    auto textOf = [&](HTREEITEM item) {
+      TVITEMW it = {};
+      it.mask = TVIF_TEXT | TVIF_HANDLE;
+      it.hItem = item;
+      it.pszText = static_cast<wchar_t*>(block.At(textOffset));
+      it.cchTextMax = kRemoteTextChars;
+      block.Write(0, &it, sizeof it);
+      wchar_t buf[kRemoteTextChars] = {};
+      if (!SendQuick(c, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.At(0)))) return wstring();
+      block.Read(textOffset, buf, sizeof buf);
+      buf[kRemoteTextChars - 1] = L'\0';
+      return wstring(buf);
+    };
+    auto next = [&](UINT how, HTREEITEM from) {
+      return reinterpret_cast<HTREEITEM>(
+          SendQuick(c, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
+    };
+    vector<HTREEITEM> pending{next(TVGN_ROOT, nullptr)};
+    HTREEITEM found = nullptr;
+    while (!pending.empty() && !found) {
+      HTREEITEM item = pending.back();
+      pending.pop_back();
+      if (!item) continue;
+      if (textOf(item) == a[3]) {
+        found = item;
+        break;
+      }
+      pending.push_back(next(TVGN_NEXT, item));
+      pending.push_back(next(TVGN_CHILD, item));
+    }
+    if (!found) Fail("no item " + ToUtf8(a[3]));
+    if (!SendQuick(c, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(found)))
+      Fail("TVM_SELECTITEM failed");
+    return o.Done();
+  }
   if (cmd == L"settext") {
     // settext <hwnd> <id|self> <text>: WM_SETTEXT; answers with the text read back.
     HWND h = NeedWindow(a, 1);
