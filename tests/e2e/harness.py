@@ -416,11 +416,14 @@ class Prefix:
 
     def start(self, program, locale=None, args=(), log=None):
         """Starts a Windows program (host path) in this prefix; returns the
-        Popen of its Wine loader, whose exit status is the program's."""
+        Popen of its Wine loader, whose exit status is the program's. Its
+        current folder is C:\\ of the prefix, never a host folder that Wine
+        would show as a drive of its own (Z:)."""
         out = open(log, "ab") if log else subprocess.DEVNULL
         proc = subprocess.Popen([self.session.wine.loader, str(program), *map(str, args)],
                                 env=self.env(locale), stdin=subprocess.DEVNULL, stdout=out,
-                                stderr=subprocess.STDOUT, start_new_session=True)
+                                stderr=subprocess.STDOUT, start_new_session=True,
+                                cwd=str(self.path / "drive_c"))
         if log:
             out.close()
         self._procs.append(proc)

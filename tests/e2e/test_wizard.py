@@ -677,6 +677,31 @@ class WizardEnding(WizardCase):
                     self.assertEqual(path.read_bytes(), data, f"{path} changed")
                 self.assertTrue((install / "Inf").is_dir())
 
+    def test_closing_early_keeps_files_this_run_did_not_create(self):
+        # The clean-up lists the folder that the field names when the wizard
+        # closes; before the printer page that is the user's folder (an
+        # empty field names the root of the current drive, C: here).
+        existing = "C:\\e2e existing"
+        own = {self.host_path(existing) / "own.txt": b"mine",
+               self.host_path(existing) / "Setup.log": b"also mine",
+               self.drive_c / "e2e-own.txt": b"in the root"}
+        self.host_path(existing).mkdir()
+        for path, data in own.items():
+            path.write_bytes(data)
+        # (page to close on, folder field text, how)
+        cases = [("folder", existing, "button"), ("folder", "", "close box"),
+                 ("printer", existing, "button"), ("printer", existing, "escape")]
+        for number, (page, text, how) in enumerate(cases):
+            with self.subTest(page=page, folder=text, way=how):
+                wizard = self.start("English", log_name=f"installer-{number}.log")
+                self.next_to(wizard, "folder")
+                wizard.set_folder(text)
+                if page == "printer":
+                    self.next_to(wizard, "printer")
+                self.finish(wizard, how)
+                for path, data in own.items():
+                    self.assertEqual(path.read_bytes(), data, f"{path} changed")
+
     def test_cancel_on_each_page_before_installing_ends_without_installing(self):
         default = self.program_files() + "\\" + ENGLISH_TITLE
         for number, page in enumerate(["welcome", "folder", "printer"]):
