@@ -89,6 +89,7 @@ CInstallDlg::CInstallDlg(win::CWnd* parent) : CDialog(kTemplate, parent) {
 void CInstallDlg::DoDataExchange(win::CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
     win::DDX_Control(dx, IDC_MODEL, m_cmbModel);
+    win::DDX_Control(dx, IDC_PORT, m_cmbPort);
     win::DDX_Control(dx, IDC_PROGRESS, m_progress);
 }
 
@@ -206,10 +207,8 @@ void CInstallDlg::FillSerialBoxes() {
 
 void CInstallDlg::FillPortBox() {
     const ui::PortBox box = ui::FillPortBox(oswin::PrintSpooler(), Language(), m_tcpPorts);
-    HWND combo = GetDlgItem(IDC_PORT);
-    for (const core::u16& entry : box.entries)
-        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(oswin::W(entry)));
-    if (box.selected >= 0) ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(box.selected), 0);
+    for (const core::u16& entry : box.entries) m_cmbPort.AddString(Wide(entry));
+    if (box.selected >= 0) m_cmbPort.SetCurSel(box.selected);
 }
 
 // ---- controls -------------------------------------------------------------------
@@ -232,10 +231,7 @@ void CInstallDlg::OnSelchangeModel() {
 }
 
 void CInstallDlg::OnSelchangePort() {
-    win::CComboBox ports;
-    ports.Attach(GetDlgItem(IDC_PORT));
-    const core::u16 entry = oswin::U16(ports.GetLBText(ports.GetCurSel()));
-    ports.Detach();
+    const core::u16 entry = oswin::U16(m_cmbPort.GetLBText(m_cmbPort.GetCurSel()));
     const ui::PortSelection selection = ui::OnPortSelected(entry);
     core::CopyTruncated(app::InstallTexts.PortPrefix, selection.portPrefix);
     EnableSerialControls(selection.serialEnabled);
@@ -264,11 +260,8 @@ void CInstallDlg::CaptureControls() {
     m_state.folderText = oswin::U16(m_wndWizard.m_editFolder.GetText());
     m_state.printerNameText = oswin::U16(GetDlgItemText(IDC_PRINTER_NAME));
     m_state.modelIndex = m_cmbModel.GetCurSel();
-    win::CComboBox ports;
-    ports.Attach(GetDlgItem(IDC_PORT));
-    const int port = ports.GetCurSel();
-    m_state.portEntryText = port >= 0 ? oswin::U16(ports.GetLBText(port)) : core::u16();
-    ports.Detach();
+    const int port = m_cmbPort.GetCurSel();
+    m_state.portEntryText = port >= 0 ? oswin::U16(m_cmbPort.GetLBText(port)) : core::u16();
     m_state.defaultChecked = ::IsDlgButtonChecked(m_hWnd, IDC_SET_DEFAULT) == BST_CHECKED;
 
     // The values the run already holds, so that the flow changes only what

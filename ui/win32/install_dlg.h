@@ -92,6 +92,7 @@ private:
     win::CFont m_fontChinese;
     win::CFont m_fontRussian;
     win::CComboBox m_cmbModel;
+    win::CComboBox m_cmbPort;
     win::CProgressCtrl m_progress;
     HICON m_hIcon = nullptr;
     core::u16 m_strWorkingFolder;
