@@ -55,6 +55,10 @@ public:
     virtual bool ReadFile(const core::u16& path, std::size_t limit,
                           std::vector<std::uint8_t>* contents) = 0;
 
+    // Copies `source` to `target`, replacing an existing target (CopyFileW
+    // with bFailIfExists FALSE). False when it could not be copied.
+    virtual bool CopyFileReplacing(const core::u16& source, const core::u16& target) = 0;
+
     virtual bool RemoveFile(const core::u16& path) = 0;
     virtual bool FileExists(const core::u16& path) = 0;       // a file, not a folder
     virtual bool DirectoryExists(const core::u16& path) = 0;  // a folder, or a drive root

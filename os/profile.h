@@ -17,4 +17,14 @@ public:
                                  std::size_t capacity = 256) = 0;
 };
 
+// Initialization-file writing ("Uninstall.ini").
+class ProfileWriter {
+public:
+    virtual ~ProfileWriter() = default;
+    // WritePrivateProfileStringW: sets `key` in `section` of the file `path`,
+    // creating the file when it is missing. False when it could not be written.
+    virtual bool WriteString(const core::u16& path, const core::u16& section, const core::u16& key,
+                             const core::u16& value) = 0;
+};
+
 }  // namespace os

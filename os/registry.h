@@ -1,6 +1,7 @@
-// The registry, as far as USB port detection and the serial port settings
-// need it. Every key lives under HKEY_LOCAL_MACHINE and is reached in the
-// 64-bit registry view (KEY_WOW64_64KEY), also from the 32-bit installer.
+// The registry, as far as USB port detection, the serial port settings and
+// the uninstall registration need it. Every key lives under
+// HKEY_LOCAL_MACHINE. Unless a call names another view, keys are reached in
+// the 64-bit registry view (KEY_WOW64_64KEY), also from the 32-bit installer.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,12 @@ namespace os {
 
 // Longest 8-bit key name or string value that is read (a 256-byte buffer).
 constexpr std::size_t kMaxRegistryText = 255;
+
+// Which registry view a key is opened in.
+enum class RegistryView {
+    k64Bit,          // KEY_WOW64_64KEY: the native view on 64-bit Windows
+    kProcessDefault  // no flag: the 32-bit view for a 32-bit process on 64-bit Windows
+};
 
 enum class SubKeyResult {
     Found,    // *name holds the sub-key's name
@@ -37,8 +44,13 @@ public:
     virtual SubKeyResult SubKeyName(std::uint32_t index, std::string* name) = 0;
 
     // Sets the REG_SZ value `name` to `value`, stored with its terminator.
-    // Only on keys from CreateKey. False when it could not be written.
-    virtual bool SetString(const core::u16& name, const core::u16& value) = 0;
+    // Only on keys from CreateKey or OpenForWrite. False when it could not
+    // be written; *error (may be null) then holds the registry's code.
+    virtual bool SetString(const core::u16& name, const core::u16& value,
+                           std::uint32_t* error = nullptr) = 0;
+
+    // Deletes the value `name`. True when it was deleted or did not exist.
+    virtual bool DeleteValue(const core::u16& name) = 0;
 };
 
 class Registry {
@@ -54,6 +66,15 @@ public:
     // Opens HKLM\`path`, creating missing levels, with KEY_ALL_ACCESS |
     // KEY_WOW64_64KEY (RegCreateKeyExW). Null on failure.
     virtual std::unique_ptr<RegistryKey> CreateKey(const core::u16& path) = 0;
+
+    // The same in the given view (RegCreateKeyExW with KEY_ALL_ACCESS and
+    // the view's flag).
+    virtual std::unique_ptr<RegistryKey> CreateKey(const core::u16& path, RegistryView view) = 0;
+
+    // Opens the existing key HKLM\`path` for reading values, setting values
+    // and creating sub-keys (KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY)
+    // in the given view. Null when it does not exist or cannot be opened.
+    virtual std::unique_ptr<RegistryKey> OpenForWrite(const core::u16& path, RegistryView view) = 0;
 };
 
 }  // namespace os

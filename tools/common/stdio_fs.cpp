@@ -110,6 +110,13 @@ bool StdioFileSystem::ReadFile(const core::u16& path, std::size_t limit,
     return true;
 }
 
+bool StdioFileSystem::CopyFileReplacing(const core::u16& source, const core::u16& target) {
+    std::error_code ec;
+    return std::filesystem::copy_file(NativePath(source), NativePath(target),
+                                      std::filesystem::copy_options::overwrite_existing, ec) &&
+           !ec;
+}
+
 bool StdioFileSystem::RemoveFile(const core::u16& path) {
     std::error_code ec;
     const auto native = NativePath(path);

@@ -15,6 +15,7 @@ public:
     std::unique_ptr<os::OutputFile> CreateForWrite(const core::u16& path) override;
     std::unique_ptr<os::InputFile> OpenForRead(const core::u16& path) override;
     bool ReadFile(const core::u16& path, std::size_t limit, std::vector<std::uint8_t>* contents) override;
+    bool CopyFileReplacing(const core::u16& source, const core::u16& target) override;
     bool RemoveFile(const core::u16& path) override;
     bool FileExists(const core::u16& path) override;
     bool DirectoryExists(const core::u16& path) override;

@@ -144,6 +144,16 @@ bool FakeFileSystem::ReadFile(const core::u16& path, std::size_t limit,
     return true;
 }
 
+bool FakeFileSystem::CopyFileReplacing(const core::u16& source, const core::u16& target) {
+    const auto from = files_.find(Key(source));
+    const std::string to = Key(target);
+    if (from == files_.end() || failCreate_.count(to) || dirs_.count(to) || !dirs_.count(Parent(to))) return false;
+    const std::vector<std::uint8_t> bytes = from->second.bytes;
+    auto existing = files_.find(to);
+    files_[to] = File{existing == files_.end() ? target : existing->second.name, bytes};
+    return true;
+}
+
 bool FakeFileSystem::RemoveFile(const core::u16& path) { return files_.erase(Key(path)) != 0; }
 
 bool FakeFileSystem::FileExists(const core::u16& path) { return files_.count(Key(path)) != 0; }

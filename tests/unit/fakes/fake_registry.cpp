@@ -25,9 +25,19 @@ public:
         return os::SubKeyResult::Found;
     }
 
-    bool SetString(const core::u16& name, const core::u16& value) override {
-        if (!writable_ || registry_.failSet_) return false;
+    bool SetString(const core::u16& name, const core::u16& value, std::uint32_t* error) override {
+        if (!writable_ || registry_.failSet_) {
+            if (error) *error = 5;  // ERROR_ACCESS_DENIED
+            return false;
+        }
         Node().wide[name] = value;
+        return true;
+    }
+
+    bool DeleteValue(const core::u16& name) override {
+        if (!writable_) return false;
+        Node().wide.erase(name);
+        Node().values.erase(FakeRegistry::Key(name));
         return true;
     }
 
@@ -92,6 +102,16 @@ std::unique_ptr<os::RegistryKey> FakeRegistry::CreateKey(const core::u16& path) 
     const std::string key = Key(path);
     if (failCreate_.count(key) != 0) return nullptr;
     AddKey(core::Utf16ToUtf8(path));
+    return std::make_unique<FakeKey>(*this, key, true);
+}
+
+std::unique_ptr<os::RegistryKey> FakeRegistry::CreateKey(const core::u16& path, os::RegistryView) {
+    return CreateKey(path);
+}
+
+std::unique_ptr<os::RegistryKey> FakeRegistry::OpenForWrite(const core::u16& path, os::RegistryView) {
+    const std::string key = Key(path);
+    if (failOpen_.count(key) != 0 || keys_.count(key) == 0) return nullptr;
     return std::make_unique<FakeKey>(*this, key, true);
 }
 

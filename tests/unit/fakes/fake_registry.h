@@ -31,6 +31,8 @@ public:
 
     std::unique_ptr<os::RegistryKey> OpenForRead(std::string_view path) override;
     std::unique_ptr<os::RegistryKey> CreateKey(const core::u16& path) override;
+    std::unique_ptr<os::RegistryKey> CreateKey(const core::u16& path, os::RegistryView view) override;
+    std::unique_ptr<os::RegistryKey> OpenForWrite(const core::u16& path, os::RegistryView view) override;
 
     std::vector<std::string> opened;  // every OpenForRead path, as asked
 

@@ -62,4 +62,28 @@ bool FakeSpooler::ConfigurePort(os::WindowHandle owner, const core::u16& portNam
                        [&](const os::PortRecord& p) { return p.name == portName; });
 }
 
+bool FakeSpooler::PrinterDriverDirectory(core::u16* directory, std::uint32_t* error) {
+    if (driverDirectoryError) {
+        *error = driverDirectoryError;
+        return false;
+    }
+    *directory = driverDirectory;
+    return true;
+}
+
+std::uint32_t FakeSpooler::AddMonitor(const core::u16&, const core::u16&, const core::u16&) { return 0; }
+
+os::AddPortExResult FakeSpooler::AddPortEx(const core::u16&, const core::u16&, std::uint32_t*) {
+    return os::AddPortExResult::kAdded;
+}
+
+std::uint32_t FakeSpooler::AddPrinterDriver(const os::DriverInfo&) { return 0; }
+
+std::unique_ptr<os::PrinterHandle> FakeSpooler::AddPrinter(const os::PrinterInfo&, std::uint32_t* error) {
+    *error = 1;  // ERROR_INVALID_FUNCTION
+    return nullptr;
+}
+
+bool FakeSpooler::SetDefaultPrinter(const core::u16&) { return true; }
+
 }  // namespace fakes

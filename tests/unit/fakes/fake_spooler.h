@@ -7,6 +7,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "os/spooler.h"
@@ -44,6 +45,18 @@ public:
     bool AddPort(os::WindowHandle owner, const core::u16& monitorName) override;
     bool DeletePort(os::WindowHandle owner, const core::u16& portName) override;
     bool ConfigurePort(os::WindowHandle owner, const core::u16& portName) override;
+    bool PrinterDriverDirectory(core::u16* directory, std::uint32_t* error) override;
+    std::uint32_t AddMonitor(const core::u16& name, const core::u16& environment,
+                             const core::u16& dllPath) override;
+    os::AddPortExResult AddPortEx(const core::u16& portName, const core::u16& monitorName,
+                                  std::uint32_t* error) override;
+    std::uint32_t AddPrinterDriver(const os::DriverInfo& driver) override;
+    std::unique_ptr<os::PrinterHandle> AddPrinter(const os::PrinterInfo& printer, std::uint32_t* error) override;
+    bool SetDefaultPrinter(const core::u16& printerName) override;
+
+    // The engine's side of the spooler.
+    core::u16 driverDirectory = u"C:\\windows\\system32\\spool\\drivers\\x64";
+    std::uint32_t driverDirectoryError = 0;  // non-zero: the query fails with it
 
 private:
     std::deque<os::PortRecord> pendingAdds_;
