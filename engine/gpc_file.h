@@ -14,7 +14,7 @@ constexpr std::size_t kGpcFormCount = 12;
 constexpr std::size_t kGpcFileSize = kGpcHeaderSize + 4 + kGpcFormCount * kGpcFormRecordSize;  // 932
 
 // The file's bytes for a model (Dpi, PaperWidth, PaperHeight are used).
-std::vector<std::uint8_t> BuildGpcFile(const ui::PrinterModel& model);
+std::vector<std::uint8_t> BuildGpcFile(const core::PrinterModel& model);
 
 // "<driver directory>\<printer>GPC.pcd"
 core::u16 GpcFilePath(const core::u16& driverDirectory, const core::u16& printerName);

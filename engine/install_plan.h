@@ -22,7 +22,7 @@
 #include "os/shell.h"
 #include "os/spooler.h"
 #include "os/system.h"
-#include "ui/printer_model.h"
+#include "core/printer_model.h"
 
 namespace engine {
 
@@ -43,7 +43,7 @@ struct InstallPlan {
     core::u16 portPrefix;          // InstallTexts.PortPrefix: the port chosen on the printer page
     bool portConfirmed = true;     // the panel's m_bPortConfirmed
     bool setAsDefault = true;      // check box 1029
-    ui::PrinterModel model;        // ModelTable[SelectedModel]
+    core::PrinterModel model;        // ModelTable[SelectedModel]
 };
 
 struct InstallResult {

@@ -19,7 +19,7 @@ struct PrinterDataValue {
 
 // "DevicePath", "VidAndPid", "PrintWidth", "UserForm", "Language", in this
 // order, with their exact types and sizes.
-std::vector<PrinterDataValue> PrinterDataValues(const ui::PrinterModel& model, int uiLanguage);
+std::vector<PrinterDataValue> PrinterDataValues(const core::PrinterModel& model, int uiLanguage);
 
 // 1 when `portName` equals (exactly, case counts) a port the spooler lists
 // at level 2; 0 otherwise, also when the size query does not report one.

@@ -125,7 +125,7 @@ core::u16 DeviceIdentifier(core::u16view devicePath) {
     return core::u16(devicePath.substr(kIdentifierOffset, kIdentifierChars));
 }
 
-int ScanConnectedPrinters(os::DeviceSetup& devices, const ui::ModelTable& models,
+int ScanConnectedPrinters(os::DeviceSetup& devices, const core::ModelTable& models,
                           ConnectedPrinterList& connected, UsbPathBuffer& paths) {
     connected.fill(ConnectedPrinter{});
     std::size_t count = 0;
@@ -134,7 +134,7 @@ int ScanConnectedPrinters(os::DeviceSetup& devices, const ui::ModelTable& models
         const core::u16 identifier = DeviceIdentifier(path);
         if (identifier.empty()) continue;
         for (int r = kFirstScannedModel; r <= kLastScannedModel; ++r) {
-            const ui::PrinterModel& model = models[static_cast<std::size_t>(r)];
+            const core::PrinterModel& model = models[static_cast<std::size_t>(r)];
             if (!core::EqualsNoCase(core::u16view(identifier), core::FieldView(model.VidPid))) continue;
             ConnectedPrinter& entry = connected[count];
             core::CopyTruncated(entry.DevicePath, path);
@@ -184,8 +184,8 @@ core::u16 DetectConnectedModel(UsbDetectContext& ctx) {
     }
     const core::u16 identifier = DeviceIdentifier(core::FieldView(ctx.connected[0].DevicePath));
     if (identifier.empty()) return {};
-    for (int r = 1; r < ui::kModelTableSize; ++r) {
-        const ui::PrinterModel& model = ctx.models[static_cast<std::size_t>(r)];
+    for (int r = 1; r < core::kModelTableSize; ++r) {
+        const core::PrinterModel& model = ctx.models[static_cast<std::size_t>(r)];
         const core::u16view vidPid = core::FieldView(model.VidPid);
         if (!core::EqualsNoCase(vidPid, core::u16view(identifier))) continue;
         char16_t port[260] = {};

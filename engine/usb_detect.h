@@ -11,7 +11,7 @@
 #include "os/device_setup.h"
 #include "os/log_file.h"
 #include "os/registry.h"
-#include "ui/printer_model.h"
+#include "core/printer_model.h"
 
 namespace engine {
 
@@ -67,14 +67,14 @@ struct PortNameView {
 // first entry; each match also goes into the next entry of `paths` (entries
 // after the last match are left as they were). Returns the number of
 // matches, at most kMaxUsbMatches; further printers are not recorded.
-int ScanConnectedPrinters(os::DeviceSetup& devices, const ui::ModelTable& models,
+int ScanConnectedPrinters(os::DeviceSetup& devices, const core::ModelTable& models,
                           ConnectedPrinterList& connected, UsbPathBuffer& paths);
 
 struct UsbDetectContext {
     os::DeviceSetup& devices;
     os::Registry& registry;
     os::LogSink& log;
-    const ui::ModelTable& models;
+    const core::ModelTable& models;
     ConnectedPrinterList& connected;  // refilled by every scan
     PortNameView ports;
 };

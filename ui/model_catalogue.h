@@ -14,9 +14,13 @@
 #include "core/text.h"
 #include "os/files.h"
 #include "ui/messages.h"
-#include "ui/printer_model.h"
+#include "core/printer_model.h"
 
 namespace ui {
+
+using core::kModelTableSize;
+using core::ModelTable;
+using core::PrinterModel;
 
 // Capacities of the reader's working buffers, in UTF-16 units with the
 // terminator: one line, one scanned field.

@@ -15,10 +15,14 @@
 #include "os/spooler.h"
 #include "ui/messages.h"
 #include "ui/port_choice.h"
-#include "ui/printer_model.h"
+#include "core/printer_model.h"
 #include "ui/wizard_page.h"
 
 namespace ui {
+
+using core::kModelTableSize;
+using core::ModelTable;
+using core::PrinterModel;
 
 // Folder paths are built in 256-unit buffers.
 constexpr std::size_t kMaxFolderPath = 255;

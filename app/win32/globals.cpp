@@ -3,7 +3,7 @@
 namespace app {
 
 texts::InstallTexts InstallTexts;
-ui::ModelTable ModelTable;
+core::ModelTable ModelTable;
 std::int32_t SelectedModel = 0;
 char16_t InstallPrinterName[256] = {};
 char16_t ChosenFolder[256] = {};

@@ -9,14 +9,14 @@
 #include "engine/usb_detect.h"
 #include "texts/install_texts.h"
 #include "ui/port_choice.h"
-#include "ui/printer_model.h"
+#include "core/printer_model.h"
 
 namespace app {
 
 // The wizard texts and registration names of the chosen language.
 extern texts::InstallTexts InstallTexts;
 // The printer model catalogue (record 0 empty) and the chosen record.
-extern ui::ModelTable ModelTable;
+extern core::ModelTable ModelTable;
 extern std::int32_t SelectedModel;
 // The printer name made unique and the folder chosen on the folder page.
 extern char16_t InstallPrinterName[256];

@@ -86,6 +86,10 @@ bool FileSystem::ReadFile(const core::u16& path, std::size_t limit, std::vector<
     return true;
 }
 
+bool FileSystem::CopyFileReplacing(const core::u16& source, const core::u16& target) {
+    return ::CopyFileW(W(source), W(target), FALSE) != FALSE;
+}
+
 bool FileSystem::RemoveFile(const core::u16& path) { return ::DeleteFileW(W(path)) != FALSE; }
 
 bool FileSystem::FileExists(const core::u16& path) {

@@ -42,10 +42,17 @@ public:
         return os::SubKeyResult::Found;
     }
 
-    bool SetString(const core::u16& name, const core::u16& value) override {
+    bool SetString(const core::u16& name, const core::u16& value, std::uint32_t* error) override {
         const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-        return ::RegSetValueExW(key_.Get(), W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(W(value)), bytes) ==
-               ERROR_SUCCESS;
+        const LONG rc =
+            ::RegSetValueExW(key_.Get(), W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(W(value)), bytes);
+        if (rc != ERROR_SUCCESS && error) *error = static_cast<std::uint32_t>(rc);
+        return rc == ERROR_SUCCESS;
+    }
+
+    bool DeleteValue(const core::u16& name) override {
+        const LONG rc = ::RegDeleteValueW(key_.Get(), W(name));
+        return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
     }
 
 private:
@@ -66,6 +73,26 @@ std::unique_ptr<os::RegistryKey> Registry::CreateKey(const core::u16& path) {
     HKEY key = nullptr;
     if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, W(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return std::make_unique<Key>(key);
+}
+
+namespace {
+REGSAM ViewFlag(os::RegistryView view) { return view == os::RegistryView::k64Bit ? KEY_WOW64_64KEY : 0; }
+}  // namespace
+
+std::unique_ptr<os::RegistryKey> Registry::CreateKey(const core::u16& path, os::RegistryView view) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, W(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS | ViewFlag(view), nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return std::make_unique<Key>(key);
+}
+
+std::unique_ptr<os::RegistryKey> Registry::OpenForWrite(const core::u16& path, os::RegistryView view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, W(path), 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | ViewFlag(view),
+                        &key) != ERROR_SUCCESS)
         return nullptr;
     return std::make_unique<Key>(key);
 }

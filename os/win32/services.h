@@ -17,6 +17,7 @@ public:
     std::unique_ptr<os::OutputFile> CreateForWrite(const core::u16& path) override;
     std::unique_ptr<os::InputFile> OpenForRead(const core::u16& path) override;
     bool ReadFile(const core::u16& path, std::size_t limit, std::vector<std::uint8_t>* contents) override;
+    bool CopyFileReplacing(const core::u16& source, const core::u16& target) override;
     bool RemoveFile(const core::u16& path) override;
     bool FileExists(const core::u16& path) override;
     bool DirectoryExists(const core::u16& path) override;
@@ -35,12 +36,16 @@ public:
     core::u16 PersonalFolder() override;
     core::u16 StartMenuFolder() override;
     core::u16 ExpandEnvironment(const core::u16& text, std::size_t capacity) override;
+    os::ShortcutResult CreateShortcut(const core::u16& target, const core::u16& workingFolder,
+                                      const core::u16& linkPath) override;
 };
 
 class Registry : public os::Registry {
 public:
     std::unique_ptr<os::RegistryKey> OpenForRead(std::string_view path) override;
     std::unique_ptr<os::RegistryKey> CreateKey(const core::u16& path) override;
+    std::unique_ptr<os::RegistryKey> CreateKey(const core::u16& path, os::RegistryView view) override;
+    std::unique_ptr<os::RegistryKey> OpenForWrite(const core::u16& path, os::RegistryView view) override;
 };
 
 class DeviceSetup : public os::DeviceSetup {
@@ -62,6 +67,14 @@ public:
     bool AddPort(os::WindowHandle owner, const core::u16& monitorName) override;
     bool DeletePort(os::WindowHandle owner, const core::u16& portName) override;
     bool ConfigurePort(os::WindowHandle owner, const core::u16& portName) override;
+    bool PrinterDriverDirectory(core::u16* directory, std::uint32_t* error) override;
+    std::uint32_t AddMonitor(const core::u16& name, const core::u16& environment,
+                             const core::u16& dllPath) override;
+    os::AddPortExResult AddPortEx(const core::u16& portName, const core::u16& monitorName,
+                                  std::uint32_t* error) override;
+    std::uint32_t AddPrinterDriver(const os::DriverInfo& driver) override;
+    std::unique_ptr<os::PrinterHandle> AddPrinter(const os::PrinterInfo& printer, std::uint32_t* error) override;
+    bool SetDefaultPrinter(const core::u16& printerName) override;
 };
 
 // Process-wide instances.

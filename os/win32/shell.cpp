@@ -42,4 +42,8 @@ Shell& ShellFolders() {
     return instance;
 }
 
+os::ShortcutResult Shell::CreateShortcut(const core::u16&, const core::u16&, const core::u16&) {
+    return os::ShortcutResult::kNoLinkObject;  // not available in this build yet
+}
+
 }  // namespace oswin

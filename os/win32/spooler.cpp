@@ -100,4 +100,22 @@ Spooler& PrintSpooler() {
     return instance;
 }
 
+// The engine's calls: not available in this build yet.
+bool Spooler::PrinterDriverDirectory(core::u16*, std::uint32_t* error) {
+    *error = ERROR_CALL_NOT_IMPLEMENTED;
+    return false;
+}
+std::uint32_t Spooler::AddMonitor(const core::u16&, const core::u16&, const core::u16&) {
+    return ERROR_CALL_NOT_IMPLEMENTED;
+}
+os::AddPortExResult Spooler::AddPortEx(const core::u16&, const core::u16&, std::uint32_t*) {
+    return os::AddPortExResult::kUnavailable;
+}
+std::uint32_t Spooler::AddPrinterDriver(const os::DriverInfo&) { return ERROR_CALL_NOT_IMPLEMENTED; }
+std::unique_ptr<os::PrinterHandle> Spooler::AddPrinter(const os::PrinterInfo&, std::uint32_t* error) {
+    *error = ERROR_CALL_NOT_IMPLEMENTED;
+    return nullptr;
+}
+bool Spooler::SetDefaultPrinter(const core::u16&) { return false; }
+
 }  // namespace oswin

@@ -47,7 +47,7 @@ u16 Row(const u16& name, int n = 0) {
 }
 
 struct Parsed {
-    ui::ModelTable table;
+    core::ModelTable table;
     std::vector<u16> entries;
     int rows = 0;
 };
@@ -60,14 +60,14 @@ Parsed Parse(const std::vector<std::uint8_t>& bytes) {
 
 Parsed Parse(const u16& text) { return Parse(Utf16Bytes(text)); }
 
-bool IsEmptyRecord(const ui::PrinterModel& m) {
+bool IsEmptyRecord(const core::PrinterModel& m) {
     return m.ModelName[0] == 0 && m.HasCutter == 0 && m.CommandSet[0] == 0 && m.GpdFile[0] == 0 &&
            m.VidPid[0] == 0 && m.Dpi == 0 && m.HardwareId[0] == 0 && m.PaperWidth == 0 &&
            m.PaperHeight == 0 && m.HeadWidthDots == 0;
 }
 
-ui::PrinterModel Poison() {
-    ui::PrinterModel m;
+core::PrinterModel Poison() {
+    core::PrinterModel m;
     for (auto& c : m.ModelName) c = u'#';
     m.Dpi = -7;
     return m;
@@ -85,7 +85,7 @@ TEST(CatalogueParse, ThreeRowsFillRecordsOneToThreeInFileOrder) {
 
     EXPECT_EQ(p.rows, 3);
     EXPECT_EQ(p.entries, (std::vector<u16>{u"Q712", u"Second", u"Third"}));
-    const ui::PrinterModel& m = p.table[1];
+    const core::PrinterModel& m = p.table[1];
     EXPECT_EQ(core::FieldView(m.ModelName), u"Q712");
     EXPECT_EQ(m.HasCutter, 1);
     EXPECT_EQ(core::FieldView(m.CommandSet), u"TSC");
@@ -110,7 +110,7 @@ TEST(CatalogueParse, BlanksBeforeValuesGoTabsStay) {
     ASSERT_EQ(p.rows, 1);
     // The box entry is the first field exactly as scanned.
     EXPECT_EQ(p.entries[0], u"  Padded");
-    const ui::PrinterModel& m = p.table[1];
+    const core::PrinterModel& m = p.table[1];
     EXPECT_EQ(core::FieldView(m.ModelName), u"Padded");
     EXPECT_EQ(m.HasCutter, 1);
     EXPECT_EQ(core::FieldView(m.CommandSet), u"\tTSC");
@@ -142,7 +142,7 @@ TEST(CatalogueParse, ScanStopsAtTheFirstEmptyField) {
         ASSERT_EQ(p.rows, 2);  // the row is still added
         EXPECT_EQ(p.entries[0], c.entry);
         EXPECT_EQ(p.entries[1], u"Next");
-        const ui::PrinterModel& m = p.table[1];
+        const core::PrinterModel& m = p.table[1];
         EXPECT_EQ(core::FieldView(m.ModelName), c.name);
         EXPECT_EQ(m.HasCutter, c.cutter);
         if (c.commandSetOn) {
@@ -250,7 +250,7 @@ TEST(CatalogueParse, FieldsAndTextsAreCutToTheirBuffers) {
         for (int i = 0; i < 10; ++i) row += (i ? u"," : u"") + fields[i];
         const Parsed p = Parse(kComment + u"\r\n" + row);
         ASSERT_EQ(p.rows, 1);
-        const ui::PrinterModel& m = p.table[1];
+        const core::PrinterModel& m = p.table[1];
         const char16_t* text = c.field == 0 ? m.ModelName : c.field == 2 ? m.CommandSet
                              : c.field == 4 ? m.VidPid : m.HardwareId;
         const std::size_t capacity = c.field == 0 || c.field == 4 ? 64 : 32;
@@ -314,7 +314,7 @@ protected:
     CatalogueLoad() { fs.AddDirectory(kDocs); }
     const u16 kDocs = u"C:\\Users\\me\\Documents";
     fakes::FakeFileSystem fs;
-    ui::ModelTable table;
+    core::ModelTable table;
     ui::ModelBoxState box;
 };
 
@@ -446,7 +446,7 @@ TEST(CatalogueShippedList, ParsesEveryModelOfTheRepositoryList) {
     ASSERT_GT(dataLines, 0);
     EXPECT_EQ(p.rows, dataLines);
     for (int i = 1; i <= p.rows; ++i) {
-        const ui::PrinterModel& m = p.table[static_cast<std::size_t>(i)];
+        const core::PrinterModel& m = p.table[static_cast<std::size_t>(i)];
         SCOPED_TRACE(core::Utf16ToUtf8(core::FieldView(m.ModelName)));
         EXPECT_FALSE(core::FieldView(m.ModelName).empty());
         const u16 cs(core::FieldView(m.CommandSet));

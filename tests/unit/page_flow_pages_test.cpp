@@ -205,7 +205,7 @@ public:
     }
 };
 
-void SetModel(ui::PrinterModel& m, const u16& name, const u16& vid) {
+void SetModel(core::PrinterModel& m, const u16& name, const u16& vid) {
     core::CopyTruncated(m.ModelName, name);
     core::CopyTruncated(m.VidPid, vid);
     core::CopyTruncated(m.HardwareId, u"HW");
@@ -257,7 +257,7 @@ protected:
     fakes::FakeFileSystem fs;
     fakes::FakeSpooler spooler;
     FakeServices services;
-    ui::ModelTable models;
+    core::ModelTable models;
     ui::TcpPortList tcpPorts;
     MapProfile profile;
     ui::TextIni ini{&profile, u"C:\\Docs\\Text.ini"};

@@ -24,7 +24,7 @@ u16 DevicePath(const std::string& vidPid, const std::string& instance) {
 class UsbDetect : public ::testing::Test {
 protected:
     UsbDetect()
-        : models(std::make_unique<ui::ModelTable>()),
+        : models(std::make_unique<core::ModelTable>()),
           connected(std::make_unique<engine::ConnectedPrinterList>()),
           paths(std::make_unique<engine::UsbPathBuffer>()),
           snapshot(std::make_unique<char16_t[][engine::kPortNameChars]>(512)) {
@@ -59,7 +59,7 @@ protected:
     fakes::FakeDeviceSetup devices;
     fakes::FakeRegistry registry;
     fakes::FakeLogSink log;
-    std::unique_ptr<ui::ModelTable> models;
+    std::unique_ptr<core::ModelTable> models;
     std::unique_ptr<engine::ConnectedPrinterList> connected;
     std::unique_ptr<engine::UsbPathBuffer> paths;
     std::unique_ptr<char16_t[][engine::kPortNameChars]> snapshot;
@@ -90,7 +90,7 @@ TEST_F(UsbDetect, OnlyRecords1To31TakePart) {
     struct Case { int record; int count; };
     for (const Case c : {Case{1, 1}, Case{30, 1}, Case{31, 1}, Case{32, 0}, Case{254, 0}}) {
         SCOPED_TRACE(c.record);
-        models = std::make_unique<ui::ModelTable>();
+        models = std::make_unique<core::ModelTable>();
         Model(c.record, u"M", u"vid_abcd&pid_0001");
         devices.paths = {DevicePath("vid_abcd&pid_0001", "x")};
         EXPECT_EQ(engine::ScanConnectedPrinters(devices, *models, *connected, *paths), c.count);

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-namespace ui {
+namespace core {
 
 struct PrinterModel {
     char16_t ModelName[64] = {};
@@ -23,4 +23,4 @@ struct PrinterModel {
 constexpr int kModelTableSize = 255;
 using ModelTable = std::array<PrinterModel, kModelTableSize>;
 
-}  // namespace ui
+}  // namespace core
