@@ -123,9 +123,11 @@ def build_tools():
         return any(p.stat().st_mtime > mtime for p in inputs)
 
     wdrive = BIN / "wdrive.exe"
-    if stale(wdrive, [src / "wdrive.cpp", pathlib.Path(__file__)]):
-        _run([cxx, *flags, "-o", str(wdrive), str(src / "wdrive.cpp"), "-lcomctl32",
-              "-lshell32", "-lwinspool"], timeout=300)
+    wdrive_sources = [src / "wdrive.cpp", src / "system.cpp"]
+    if stale(wdrive, wdrive_sources + [src / "common.h", src / "system.h",
+                                       pathlib.Path(__file__)]):
+        _run([cxx, *flags, "-o", str(wdrive), *map(str, wdrive_sources), "-lcomctl32",
+              "-lshell32", "-lwinspool", "-lole32", "-luuid", "-ladvapi32"], timeout=300)
     fixture = BIN / "fixture.exe"
     fixture_inputs = [src / "fixture.cpp", src / "fixture.rc", src / "fixture_ids.h"]
     if stale(fixture, fixture_inputs):

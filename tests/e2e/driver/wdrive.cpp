@@ -35,95 +35,16 @@
 #include <string>
 #include <vector>
 
+#include "common.h"
+#include "system.h"
+
 namespace {
+
+using namespace wd;
 
 using std::string;
 using std::vector;
 using std::wstring;
-
-// ---------------------------------------------------------------- text
-
-string ToUtf8(const wstring& w) {
-  if (w.empty()) return string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, nullptr);
-  string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
-                      nullptr);
-  return s;
-}
-
-wstring FromUtf8(const string& s) {
-  if (s.empty()) return wstring();
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-  return w;
-}
-
-// JSON string literal of UTF-16 text; lone surrogates come out as \uXXXX so
-// the harness sees exactly what the window held.
-string JsonString(const wstring& w) {
-  string out = "\"";
-  for (size_t i = 0; i < w.size(); ++i) {
-    wchar_t c = w[i];
-    char buf[16];
-    switch (c) {
-      case L'"': out += "\\\""; continue;
-      case L'\\': out += "\\\\"; continue;
-      case L'\n': out += "\\n"; continue;
-      case L'\r': out += "\\r"; continue;
-      case L'\t': out += "\\t"; continue;
-      default: break;
-    }
-    if (c < 0x20 || c == 0x7f) {
-      snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-      out += buf;
-    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 &&
-               w[i + 1] <= 0xDFFF) {
-      out += ToUtf8(w.substr(i, 2));
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-      out += buf;
-    } else {
-      out += ToUtf8(wstring(1, c));
-    }
-  }
-  out += "\"";
-  return out;
-}
-
-string JsonString(const char* s) { return JsonString(FromUtf8(s)); }
-
-// A small JSON object builder: members are appended in order.
-class Obj {
- public:
-  Obj& Raw(const char* key, const string& raw) {
-    if (!body_.empty()) body_ += ",";
-    body_ += "\"";
-    body_ += key;
-    body_ += "\":";
-    body_ += raw;
-    return *this;
-  }
-  Obj& Str(const char* key, const wstring& v) { return Raw(key, JsonString(v)); }
-  Obj& Int(const char* key, long long v) { return Raw(key, std::to_string(v)); }
-  Obj& Bool(const char* key, bool v) { return Raw(key, v ? "true" : "false"); }
-  string Done() const { return "{" + body_ + "}"; }
-
- private:
-  string body_;
-};
-
-string JsonArray(const vector<string>& items) {
-  string out = "[";
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (i) out += ",";
-    out += items[i];
-  }
-  return out + "]";
-}
 
 string RectJson(const RECT& r) {
   return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
@@ -202,13 +123,6 @@ bool ParseStringArray(const string& line, vector<wstring>& out) {
   }
 }
 
-bool ParseInt(const wstring& s, long long& v) {
-  if (s.empty()) return false;
-  wchar_t* end = nullptr;
-  v = wcstoll(s.c_str(), &end, 0);
-  return end && *end == L'\0';
-}
-
 bool ParseHwnd(const wstring& s, HWND& h) {
   long long v = 0;
   if (!ParseInt(s, v)) return false;
@@ -216,30 +130,11 @@ bool ParseHwnd(const wstring& s, HWND& h) {
   return true;
 }
 
-// ---------------------------------------------------------------- errors
-
-struct Failure {
-  string message;
-};
-
-[[noreturn]] void Fail(const string& message) { throw Failure{message}; }
-
-[[noreturn]] void FailWin32(const string& what) {
-  DWORD err = GetLastError();
-  Fail(what + " failed, error " + std::to_string(err));
-}
-
 HWND NeedWindow(const vector<wstring>& a, size_t i) {
   HWND h = nullptr;
   if (i >= a.size() || !ParseHwnd(a[i], h)) Fail("argument " + std::to_string(i) + ": window handle expected");
   if (!IsWindow(h)) Fail("no such window");
   return h;
-}
-
-long long NeedInt(const vector<wstring>& a, size_t i, const char* what) {
-  long long v = 0;
-  if (i >= a.size() || !ParseInt(a[i], v)) Fail(string("argument ") + std::to_string(i) + ": " + what + " expected");
-  return v;
 }
 
 // A control of `dlg` by id; the id "self" names `dlg` itself.
@@ -640,107 +535,6 @@ string MsgBoxJson(HWND box) {
   return o.Done();
 }
 
-// ---------------------------------------------------------------- spooler and registry
-
-// Level-2 records of a spooler enumeration: size query, then the records.
-template <typename Enumerate>
-vector<BYTE> SpoolerRecords(const char* what, Enumerate enumerate, DWORD& count) {
-  DWORD needed = 0;
-  count = 0;
-  if (enumerate(nullptr, 0, &needed, &count)) return vector<BYTE>();
-  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) FailWin32(what);
-  vector<BYTE> buffer(needed);
-  if (!enumerate(buffer.data(), needed, &needed, &count)) FailWin32(what);
-  return buffer;
-}
-
-wstring Safe(const wchar_t* s) { return s ? wstring(s) : wstring(); }
-
-string PrintersJson() {
-  DWORD count = 0;
-  vector<BYTE> buf = SpoolerRecords(
-      "EnumPrinters",
-      [](BYTE* b, DWORD n, DWORD* needed, DWORD* got) {
-        return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, b, n, needed,
-                             got) != FALSE;
-      },
-      count);
-  vector<string> items;
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buf.data());
-  for (DWORD i = 0; i < count; ++i)
-    items.push_back(Obj().Str("name", Safe(info[i].pPrinterName))
-                        .Str("port", Safe(info[i].pPortName))
-                        .Str("driver", Safe(info[i].pDriverName))
-                        .Done());
-  return JsonArray(items);
-}
-
-string PortsJson() {
-  DWORD count = 0;
-  vector<BYTE> buf = SpoolerRecords(
-      "EnumPorts",
-      [](BYTE* b, DWORD n, DWORD* needed, DWORD* got) {
-        return EnumPortsW(nullptr, 2, b, n, needed, got) != FALSE;
-      },
-      count);
-  vector<string> items;
-  const auto* info = reinterpret_cast<const PORT_INFO_2W*>(buf.data());
-  for (DWORD i = 0; i < count; ++i)
-    items.push_back(Obj().Str("name", Safe(info[i].pPortName))
-                        .Str("monitor", Safe(info[i].pMonitorName))
-                        .Str("description", Safe(info[i].pDescription))
-                        .Int("type", info[i].fPortType)
-                        .Done());
-  return JsonArray(items);
-}
-
-// A registry path with its hive: HKLM\... or HKCU\... (long names too).
-HKEY SplitHive(const wstring& path, wstring& subKey) {
-  size_t slash = path.find(L'\\');
-  wstring hive = slash == wstring::npos ? path : path.substr(0, slash);
-  subKey = slash == wstring::npos ? wstring() : path.substr(slash + 1);
-  if (lstrcmpiW(hive.c_str(), L"HKLM") == 0 || lstrcmpiW(hive.c_str(), L"HKEY_LOCAL_MACHINE") == 0)
-    return HKEY_LOCAL_MACHINE;
-  if (lstrcmpiW(hive.c_str(), L"HKCU") == 0 || lstrcmpiW(hive.c_str(), L"HKEY_CURRENT_USER") == 0)
-    return HKEY_CURRENT_USER;
-  Fail("unknown hive " + ToUtf8(hive));
-}
-
-// One value in the 64-bit view: exists, type and, for strings and dwords,
-// the data. The stored bytes of a string are reported as they are, so a
-// missing or doubled terminator shows.
-string RegValueJson(const wstring& path, const wstring& name) {
-  wstring subKey;
-  HKEY hive = SplitHive(path, subKey);
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExW(hive, subKey.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key);
-  Obj o;
-  if (rc == ERROR_FILE_NOT_FOUND) return o.Bool("key", false).Bool("exists", false).Done();
-  if (rc != ERROR_SUCCESS) Fail("RegOpenKeyEx failed, error " + std::to_string(rc));
-  DWORD type = 0, size = 0;
-  rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-  if (rc == ERROR_FILE_NOT_FOUND) {
-    RegCloseKey(key);
-    return o.Bool("key", true).Bool("exists", false).Done();
-  }
-  vector<BYTE> data(size + sizeof(wchar_t));
-  if (rc == ERROR_SUCCESS)
-    rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS) Fail("RegQueryValueEx failed, error " + std::to_string(rc));
-  o.Bool("key", true).Bool("exists", true).Int("type", type).Int("size", size);
-  if (type == REG_SZ || type == REG_EXPAND_SZ) {
-    wstring raw(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
-    o.Str("raw", raw);
-    o.Str("string", wstring(raw.c_str()));
-  } else if (type == REG_DWORD && size == sizeof(DWORD)) {
-    DWORD v = 0;
-    memcpy(&v, data.data(), sizeof v);
-    o.Int("dword", v);
-  }
-  return o.Done();
-}
-
 wstring WithoutMnemonic(const wstring& s) {
   wstring out;
   for (size_t i = 0; i < s.size(); ++i) {
@@ -939,6 +733,39 @@ string Run(const vector<wstring>& a) {
     else Fail("sc or wm expected");
     return o.Done();
   }
+  if (cmd == L"clickwait") {
+    // clickwait <hwnd> <click id> <watch id> <hidden|visible|enabled|disabled> <timeout ms>:
+    // posts BM_CLICK to one control, then polls another until it is in that
+    // state; answers the time between the two, measured here with the
+    // performance counter, so that timings carry no harness latency.
+    HWND h = NeedWindow(a, 1);
+    HWND button = NeedControl(h, a, 2);
+    HWND watched = NeedControl(h, a, 3);
+    if (a.size() < 5) Fail("state expected");
+    const wstring& state = a[4];
+    long long timeout = NeedInt(a, 5, "timeout in ms");
+    auto reached = [&] {
+      if (state == L"hidden") return !IsWindowVisible(watched);
+      if (state == L"visible") return IsWindowVisible(watched) != FALSE;
+      if (state == L"enabled") return IsWindowEnabled(watched) != FALSE;
+      if (state == L"disabled") return !IsWindowEnabled(watched);
+      Fail("hidden, visible, enabled or disabled expected");
+    };
+    reached();  // checks the state's name before anything is clicked
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PostClick(button);
+    for (;;) {
+      QueryPerformanceCounter(&now);
+      double ms = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
+                  static_cast<double>(frequency.QuadPart);
+      if (!IsWindow(watched)) Fail("the watched control is gone");
+      if (reached()) return o.Int("ms", static_cast<long long>(ms + 0.5)).Done();
+      if (ms >= static_cast<double>(timeout)) Fail("timeout");
+      Sleep(1);
+    }
+  }
   if (cmd == L"waitgone") {
     HWND h = nullptr;
     if (a.size() < 2 || !ParseHwnd(a[1], h)) Fail("window handle expected");
@@ -973,17 +800,6 @@ string Run(const vector<wstring>& a) {
   if (cmd == L"msgbox") {
     return o.Raw("box", MsgBoxJson(NeedWindow(a, 1))).Done();
   }
-  if (cmd == L"printers") {
-    return o.Raw("printers", PrintersJson()).Done();
-  }
-  if (cmd == L"ports") {
-    return o.Raw("ports", PortsJson()).Done();
-  }
-  if (cmd == L"regget") {
-    // regget <HKLM\path|HKCU\path> <value name>: one value, 64-bit view.
-    if (a.size() < 3) Fail("key path and value name expected");
-    return o.Raw("value", RegValueJson(a[1], a[2])).Done();
-  }
   if (cmd == L"press") {
     // press <box> <button id|button text>: clicks a message box button.
     HWND box = NeedWindow(a, 1);
@@ -1002,6 +818,7 @@ string Run(const vector<wstring>& a) {
     PostClick(button);
     return o.Int("id", GetDlgCtrlID(button)).Done();
   }
+  if (RunSystemCommand(a, o)) return o.Done();
   Fail("unknown command " + ToUtf8(cmd));
 }
 
