@@ -634,20 +634,121 @@ class Driver:
     def redraw(self, hwnd):
         return self.call("redraw", hwnd)
 
-    # --- the prefix's spooler and registry, as a program there sees them
+    def click_wait(self, hwnd, click_id, watch_id, state, timeout=60.0):
+        """Clicks one control and waits until another is hidden, visible,
+        enabled or disabled; returns the milliseconds between the two,
+        measured inside the prefix."""
+        return self.call("clickwait", hwnd, click_id, watch_id, state, int(timeout * 1000),
+                         timeout=timeout)["ms"]
+
+    # --- the prefix's spooler, registry, services and shell, as a program
+    # there sees them (see sysinfo.py for reading the answers)
     def printers(self):
-        """Local printers and connections: [{name, port, driver}]."""
+        """Local printers and connections, PRINTER_INFO_2: [{name, share,
+        port, driver, comment, location, separator, printProcessor,
+        datatype, parameters, attributes, priority, defaultPriority,
+        status, jobs}]."""
         return self.call("printers")["printers"]
 
     def ports(self):
         """The spooler's ports: [{name, monitor, description, type}]."""
         return self.call("ports")["ports"]
 
-    def reg_value(self, key, name):
-        """One registry value in the 64-bit view, key "HKLM\\..." or
-        "HKCU\\...": {key, exists, type, size, string (up to the first
-        terminator), raw (every stored character), dword}."""
-        return self.call("regget", key, name)["value"]
+    def monitors(self):
+        """The spooler's monitors: [{name, environment, dll}]."""
+        return self.call("monitors")["monitors"]
+
+    def drivers(self, *environments):
+        """DRIVER_INFO_3 of the environments ("Windows x64" and
+        "Windows NT x86" when none is named): [{name, environment,
+        version, driverPath, dataFile, configFile, helpFile,
+        dependentFiles, monitor, datatype}]."""
+        return self.call("drivers", *environments)["drivers"]
+
+    def printer_data(self, printer):
+        """Every printer data value in the spooler's order: [{name, type,
+        size, hex}]."""
+        return self.call("printerdata", printer)["values"]
+
+    def printer_value(self, printer, name):
+        """One value through GetPrinterDataW: {name, exists, type, size, hex}."""
+        return self.call("printerdata", printer, name)["value"]
+
+    def default_printer(self):
+        """The default printer's name, or None when there is none."""
+        answer = self.call("defaultprinter")["default"]
+        return answer["name"] if answer["exists"] else None
+
+    def reg_value(self, key, name, view=64):
+        """One registry value, key "HKLM\\..." or "HKCU\\...", in the 64- or
+        32-bit view: {key, exists, type, size, hex, and by type string and
+        raw (every stored character), dword or strings}."""
+        return self.call("regget", key, name, view)["value"]
+
+    def reg_values(self, key, view=64):
+        """Every value of a key in enumeration order (Wine enumerates values
+        sorted by name), or None when the key does not exist."""
+        answer = self.call("regvalues", key, view)
+        return answer["values"] if answer["key"] else None
+
+    def reg_keys(self, key, view=64):
+        """Names of the sub-keys, or None when the key does not exist."""
+        answer = self.call("regkeys", key, view)
+        return answer["keys"] if answer["key"] else None
+
+    def reg_delete(self, key, value=None, view=64):
+        """Deletes a value, or the key with its sub-keys when no value is
+        named; returns whether there was something to delete."""
+        return self.call("regdelete", key, value or "", view)["deleted"]
+
+    def reg_create(self, key, volatile=False, view=64):
+        return self.call("regcreate", key, "volatile" if volatile else "persistent",
+                         view)["created"]
+
+    def service(self, name):
+        """Configuration, description and status of a service, or None when
+        the service manager does not know it."""
+        answer = self.call("service", name)["service"]
+        return answer if answer["exists"] else None
+
+    def shortcut(self, path):
+        """Target, working folder, arguments, description, icon and show
+        command of a shell link, or None when the file does not exist."""
+        answer = self.call("shortcut", path)["shortcut"]
+        return answer if answer["exists"] else None
+
+    def make_shortcut(self, path, target, working_folder):
+        self.call("makeshortcut", path, target, working_folder)
+
+    def folders(self):
+        """driverDirectory (default environment), driverDirectoryX64,
+        driverDirectoryX86, systemDirectory, systemWow64Directory,
+        windowsDirectory, startMenu, commonStartMenu."""
+        return self.call("folders")["folders"]
+
+    def raw_job(self, printer, data, document=None, output=None):
+        """Sends bytes to a printer as one RAW job; returns its job id."""
+        args = [printer, bytes(data).hex()]
+        if document is not None or output is not None:
+            args.append(document or "e2e raw job")
+        if output is not None:
+            args.append(output)
+        return self.call("rawjob", *args)["job"]["job"]
+
+    def delete_printer(self, name):
+        self.call("deleteprinter", name)
+
+    def add_driver(self, name, environment, driver, data, config):
+        self.call("adddriver", name, environment, driver, data, config)
+
+    def add_printer(self, name, driver, port, share="", attributes=0):
+        self.call("addprinter", name, driver, port, share, attributes)
+
+    def set_printer_data(self, printer, name, reg_type, data):
+        self.call("setprinterdata", printer, name, reg_type, bytes(data).hex())
+
+    def set_default_printer(self, name):
+        self.call("setdefault", name)
 
 
 # ------------------------------------------------------------------ artefacts

@@ -4,8 +4,9 @@ as the program's own controls would have delivered it."""
 
 import unittest
 
+import sysinfo as si
 from harness import DriverError, E2ECase, wait_until
-from wizard import PRINTERS_KEY, ports_fixture, printers_fixture
+from wizard import PRINTERS_KEY, ports_fixture, printers_fixture, refusing_printer_fixture
 
 FIXTURE_CAPTION = "E2E Fixture"
 LIST, STATE, EVENT, EDIT, PORTS, CHECK, ASK = 1008, 1045, 1046, 1010, 1020, 1030, 1040
@@ -156,19 +157,180 @@ class DriverReadsSpoolerAndRegistry(E2ECase):
         short = r"HKLM\Software\E2E Driver Test"
         cases = [
             (short, "text", {"key": True, "exists": True, "type": 1, "size": 30,
+                             "hex": si.sz_bytes("115200,n,8,1,p").hex(),
                              "raw": "115200,n,8,1,p\0", "string": "115200,n,8,1,p"}),
-            (short, "empty", {"key": True, "exists": True, "type": 1, "size": 2, "raw": "\0",
-                              "string": ""}),
-            (short, "number", {"key": True, "exists": True, "type": 4, "size": 4, "dword": 42}),
+            (short, "empty", {"key": True, "exists": True, "type": 1, "size": 2, "hex": "0000",
+                              "raw": "\0", "string": ""}),
+            (short, "number", {"key": True, "exists": True, "type": 4, "size": 4,
+                               "hex": "2a000000", "dword": 42}),
             (short, "gone", {"key": True, "exists": False}),
             (short + r"\missing", "text", {"key": False, "exists": False}),
         ]
         for path, name, expected in cases:
             with self.subTest(key=path, value=name):
                 self.assertEqual(self.drv.reg_value(path, name), expected)
+        for args, message in [(("regget", r"HKXX\Software", "text"), "unknown hive"),
+                              (("regget", short, "text", "48"), "view 64 or 32 expected"),
+                              (("regvalues",), "key path expected")]:
+            with self.subTest(args=args):
+                with self.assertRaises(DriverError) as caught:
+                    self.drv.call(*args)
+                self.assertIn(message, str(caught.exception))
+
+    def test_each_view_lists_its_own_values_in_wines_order(self):
+        # Written in this order; Wine enumerates them sorted by name (see
+        # sysinfo.wine_value_order), so a test of the order of writing can
+        # only be a unit test of the writer.
+        written = {"Zeta": "z", "_under": 7, "alpha": "a", "Mid Name": ""}
+        self.prefix.import_registry({
+            r"HKEY_LOCAL_MACHINE\Software\E2E Views": written,
+            r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\E2E Views": {"only32": "thirty-two"}})
+        key = r"HKLM\Software\E2E Views"
+        values64 = self.drv.reg_values(key, 64)
+        self.assertEqual([v["name"] for v in values64], si.wine_value_order(written))
+        self.assertEqual([v["name"] for v in values64], ["_under", "alpha", "Mid Name", "Zeta"])
+        self.assertEqual(si.values_table(values64),
+                         [("_under", si.REG_DWORD, 7), ("alpha", si.REG_SZ, "a"),
+                          ("Mid Name", si.REG_SZ, ""), ("Zeta", si.REG_SZ, "z")])
+        self.assertEqual(si.values_table(self.drv.reg_values(key, 32)),
+                         [("only32", si.REG_SZ, "thirty-two")])
+        self.assertIsNone(self.drv.reg_values(key + r"\missing"))
+        self.assertIn("E2E Views", self.drv.reg_keys(r"HKLM\Software", 32))
+        # Deleting a value, then the key; deleting again finds nothing.
+        self.assertTrue(self.drv.reg_delete(key, "alpha"))
+        self.assertFalse(self.drv.reg_delete(key, "alpha"))
+        self.assertTrue(self.drv.reg_delete(key))
+        self.assertIsNone(self.drv.reg_values(key))
+        self.assertEqual(len(self.drv.reg_values(key, 32)), 1)
+
+
+class DriverReadsInstalledPrinters(E2ECase):
+    """A driver and a printer installed by the driver itself (its
+    configuration library does not exist, which Wine accepts), read back
+    through every query the installation scenarios use."""
+
+    DRIVER = "E2E Fixture Driver"
+
+    def add_fixture_printer(self, name, port, share="", attributes=0):
+        self.drv.add_printer(name, self.DRIVER, port, share, attributes)
+
+    def setUp(self):
+        super().setUp()
+        self.drv.add_driver(self.DRIVER, "Windows x64", "e2edrv.dll", "e2e.pcd", "e2eui.dll")
+
+    def test_printer_driver_and_data_read_back_as_written(self):
+        self.drv.add_driver("E2E x86 Driver", "Windows NT x86", "x86drv.dll", "x86.pcd",
+                            "x86ui.dll")
+        self.add_fixture_printer("E2E Label", "LPT1:", "E2E Label", 4)
+        folders = self.drv.folders()
+        x64 = folders["driverDirectoryX64"]
+        self.assertEqual(folders["driverDirectory"], x64)
+        self.assertTrue(x64.lower().endswith("\\spool\\drivers\\x64"), x64)
+        self.assertEqual(folders["systemDirectory"].lower(), "c:\\windows\\system32")
+        self.assertTrue(folders["startMenu"].endswith("\\Start Menu"), folders["startMenu"])
+
+        printer = self.drv.printers()[0]
+        self.assertEqual({k: printer[k] for k in ("name", "share", "port", "driver",
+                                                  "printProcessor", "datatype", "attributes")},
+                         {"name": "E2E Label", "share": "E2E Label", "port": "LPT1:",
+                          "driver": self.DRIVER, "printProcessor": "WinPrint",
+                          "datatype": "RAW", "attributes": 4})
+        drivers = {d["name"]: d for d in self.drv.drivers()}
+        self.assertEqual(sorted(drivers), ["E2E Fixture Driver", "E2E x86 Driver"])
+        self.assertEqual({k: drivers[self.DRIVER][k] for k in
+                          ("environment", "driverPath", "dataFile", "configFile")},
+                         {"environment": "Windows x64", "driverPath": x64 + "\\3\\e2edrv.dll",
+                          "dataFile": x64 + "\\3\\e2e.pcd",
+                          "configFile": x64 + "\\3\\e2eui.dll"})
+        self.assertEqual(drivers["E2E x86 Driver"]["environment"], "Windows NT x86")
+        self.assertEqual([d["name"] for d in self.drv.drivers("Windows NT x86")],
+                         ["E2E x86 Driver"])
+
+        written = [("VidAndPid", si.REG_SZ, si.sz_bytes("vid_4C50&pid_0201")),
+                   ("Language", si.REG_SZ, bytes.fromhex("09040000")),
+                   ("PrintWidth", si.REG_DWORD, si.dword_bytes(832)),
+                   ("DevicePath", si.REG_SZ, si.sz_bytes(""))]
+        for name, reg_type, data in written:
+            self.drv.set_printer_data("E2E Label", name, reg_type, data)
+        values = self.drv.printer_data("E2E Label")
+        self.assertEqual([v["name"] for v in values], si.wine_value_order(n for n, _, _ in written))
+        for name, reg_type, data in written:
+            with self.subTest(value=name):
+                read = {v["name"]: v for v in values}[name]
+                self.assertEqual(read["type"], reg_type)
+                # A 4-byte string may come back with a terminator added.
+                self.assertEqual(si.value_bytes(read)[:len(data)], data)
+                one = self.drv.printer_value("E2E Label", name)
+                self.assertEqual((one["exists"], one["type"], one["hex"]),
+                                 (True, reg_type, read["hex"]))
+        self.assertFalse(self.drv.printer_value("E2E Label", "Missing")["exists"])
+
+    def test_default_printer_raw_job_and_deletion(self):
+        job_file = self.art.folder / "job.prn"
+        self.prefix.import_registry({r"HKEY_CURRENT_USER\Software\Wine\Printing\Spooler":
+                                     {"USB001": str(job_file)}})
+        self.add_fixture_printer("E2E Raw", "USB001")
+        self.add_fixture_printer("E2E Other", "LPT1:")
+        self.assertIsNone(self.drv.default_printer())
+        self.drv.set_default_printer("E2E Raw")
+        self.assertEqual(self.drv.default_printer(), "E2E Raw")
+        data = b"SIZE 40 mm,30 mm\r\nPRINT 1\r\n\x00\xff"
+        self.assertGreater(self.drv.raw_job("E2E Raw", data), 0)
+        wait_until(lambda: job_file.exists() and job_file.read_bytes() == data, 10,
+                   what="the job's bytes at the port's file")
+        self.drv.delete_printer("E2E Raw")
+        self.assertEqual([p["name"] for p in self.drv.printers()], ["E2E Other"])
+        with self.assertRaises(DriverError):
+            self.drv.raw_job("E2E Raw", b"x")
+
+    def test_spooler_refusals_that_the_scenarios_use(self):
+        # Wine 8 overwrites a printer added again under the same name...
+        self.add_fixture_printer("E2E Twice", "LPT1:")
+        self.add_fixture_printer("E2E Twice", "LPT2:")
+        self.assertEqual([(p["name"], p["port"]) for p in self.drv.printers()],
+                         [("E2E Twice", "LPT2:")])
+        # ...and refuses (1802) only a key with an "Attributes" sub-key; the
+        # key of "MERLO 204T" is also the key of "Merlo 204T", which a
+        # case-exact comparison of the listed names does not find.
+        self.prefix.import_registry(refusing_printer_fixture("MERLO 204T"))
+        self.assertIn("MERLO 204T", [p["name"] for p in self.drv.printers()])
         with self.assertRaises(DriverError) as caught:
-            self.drv.reg_value(r"HKXX\Software", "text")
-        self.assertIn("unknown hive", str(caught.exception))
+            self.add_fixture_printer("Merlo 204T", "LPT1:")
+        self.assertIn("AddPrinter failed, error 1802", str(caught.exception))
+        # A volatile driver branch refuses the persistent key of a new driver.
+        branch = (r"HKLM\System\CurrentControlSet\Control\Print\Environments\Windows x64"
+                  r"\Drivers\Version-3")
+        self.assertTrue(self.drv.reg_delete(branch))
+        self.assertTrue(self.drv.reg_create(branch, volatile=True))
+        with self.assertRaises(DriverError) as caught:
+            self.drv.add_driver("E2E Refused", "Windows x64", "a.dll", "b.pcd", "c.dll")
+        self.assertIn("AddPrinterDriver failed, error 1021", str(caught.exception))
+        self.assertEqual(self.drv.drivers("Windows x64"), [])
+
+
+class DriverReadsServicesAndShortcuts(E2ECase):
+    def test_service_configuration_and_status(self):
+        # Wine's own print spooler service, as Wine 8 registers it.
+        spooler = self.drv.service("Spooler")
+        self.assertEqual({k: spooler[k] for k in ("type", "start", "errorControl", "binaryPath",
+                                                  "account", "displayName", "description")},
+                         {"type": 0x110, "start": 3, "errorControl": 1,
+                          "binaryPath": "C:\\windows\\system32\\spoolsv.exe",
+                          "account": "LocalSystem", "displayName": "Print Spooler",
+                          "description": "Loads files to memory for later printing"})
+        self.assertIn(spooler["state"], range(1, 8))
+        self.assertIsNone(self.drv.service("E2E No Such Service"))
+
+    def test_shortcut_target_and_working_folder(self):
+        folder = self.drv.folders()["startMenu"] + "\\E2E Links"
+        (si.host_path(self.prefix.path / "drive_c", folder)).mkdir(parents=True)
+        link = folder + "\\Uninstall Printer Driver.lnk"
+        target = "C:\\Program Files\\E2E Label\\Merlo 204T\\Uninstaller.exe"
+        self.drv.make_shortcut(link, target, "C:\\Program Files\\E2E Label\\Merlo 204T")
+        read = self.drv.shortcut(link)
+        self.assertEqual((read["target"], read["workingFolder"], read["arguments"]),
+                         (target, "C:\\Program Files\\E2E Label\\Merlo 204T", ""))
+        self.assertIsNone(self.drv.shortcut(folder + "\\missing.lnk"))
 
 
 if __name__ == "__main__":

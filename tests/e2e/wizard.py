@@ -66,6 +66,23 @@ def printers_fixture(names, port="LPT1:"):
         for name in names}
 
 
+def refusing_printer_fixture(listed_name):
+    """A printer key that makes Wine 8's AddPrinterW refuse a name equal to
+    `listed_name` without regard to case with ERROR_PRINTER_ALREADY_EXISTS
+    (1802), while the spooler lists the printer as `listed_name`.
+
+    Wine's AddPrinterW looks for an existing printer with
+    RegQueryValueW(printer key, "Attributes"), which reads the default
+    value of a sub-key named "Attributes", not the value: a printer added
+    through the spooler has no such sub-key and is silently overwritten.
+    The fixture carries that sub-key. Registry keys ignore case, so the key
+    of "MERLO 204T" is also the key of "Merlo 204T", which a case-exact
+    comparison of the listed names does not find."""
+    keys = printers_fixture([listed_name])
+    keys[rf"{PRINTERS_KEY}\{listed_name}\Attributes"] = {"@": ""}
+    return keys
+
+
 def usb_printer_fixture(vid_pid, serial="lp0001", parent_prefix="7&2a1b3c4d&0", port="USB001"):
     """Registry keys of one connected USB printer, as Wine's device setup and
     the USB printing support would leave them:

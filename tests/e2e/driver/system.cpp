@@ -604,6 +604,24 @@ string ShortcutJson(const wstring& path) {
       .Done();
 }
 
+// makeshortcut <link file> <target> <working folder>: a fixture link.
+void MakeShortcut(const vector<wstring>& a) {
+  const wstring& path = Need(a, 1, "link file path");
+  const wstring& target = Need(a, 2, "target");
+  const wstring& folder = Need(a, 3, "working folder");
+  NeedCom();
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link.p))))
+    Fail("CoCreateInstance(ShellLink) failed");
+  ComPtr<IPersistFile> file;
+  if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
+    Fail("IPersistFile unavailable");
+  if (FAILED(link.p->SetPath(target.c_str()))) Fail("SetPath failed");
+  if (FAILED(link.p->SetWorkingDirectory(folder.c_str()))) Fail("SetWorkingDirectory failed");
+  if (FAILED(file.p->Save(path.c_str(), TRUE))) Fail("IPersistFile::Save failed");
+}
+
 wstring DriverDirectory(const wchar_t* env) {
   wchar_t buf[MAX_PATH * 2] = {};
   DWORD needed = 0;
@@ -746,6 +764,8 @@ bool RunSystemCommand(const vector<wstring>& a, Obj& o) {
     o.Raw("service", ServiceJson(Need(a, 1, "service name")));
   } else if (cmd == L"shortcut") {
     o.Raw("shortcut", ShortcutJson(Need(a, 1, "link file path")));
+  } else if (cmd == L"makeshortcut") {
+    MakeShortcut(a);
   } else if (cmd == L"folders") {
     o.Raw("folders", FoldersJson());
   } else {
