@@ -114,6 +114,25 @@ def usb_printer_fixture(vid_pid, serial="lp0001", parent_prefix="7&2a1b3c4d&0", 
     }
 
 
+def read_model_records(printer_name_txt):
+    """Every model row of a PrinterName.txt as a dict: name, cutter,
+    commandSet, gpd, vidPid, dpi, hardwareId, paperWidth, paperHeight
+    (tenths of a millimetre) and headWidth (dots)."""
+    if printer_name_txt[:2] != b"\xff\xfe":
+        raise AssertionError("PrinterName.txt without the UTF-16LE byte-order mark")
+    keys = ["name", "cutter", "commandSet", "gpd", "vidPid", "dpi", "hardwareId", "paperWidth",
+            "paperHeight", "headWidth"]
+    numbers = {"cutter", "dpi", "paperWidth", "paperHeight", "headWidth"}
+    records = []
+    for line in printer_name_txt[2:].decode("utf-16-le").split("\r\n"):
+        if not line or "//" in line:
+            continue
+        fields = [f.strip(" ") for f in line.split(",")]
+        record = dict(zip(keys, fields))
+        records.append({k: int(v) if k in numbers else v for k, v in record.items()})
+    return records
+
+
 def read_models(printer_name_txt):
     """(name, vid&pid) of each model row of a PrinterName.txt (UTF-16LE with
     byte-order mark), blanks around fields removed."""
