@@ -838,7 +838,8 @@ class E2ECase(unittest.TestCase):
     def setUp(self):
         self.session = session()
         if self.needs_installer and self.session.installer is None:
-            self.skipTest(f"no installer at {self.session.installer_source}")
+            # A missing installer is a broken build, never a reason to pass.
+            self.fail(f"no installer at {self.session.installer_source}")
         name = self.id().split(".", 1)[-1]
         self.art = Artifacts(self.session, self.session.artifacts_for(name))
         self.prefix = self.session.new_prefix(name)

@@ -18,7 +18,6 @@ import unittest
 import sysinfo as si
 import wizard as wz
 from harness import INSTALLER_EXE, DriverError, wait_until
-from payload import installer_members
 from test_wizard import LOCALE, WizardCase, write_text_ini
 
 INSTALL_TIMEOUT = 90.0
@@ -26,8 +25,6 @@ PORTS = ["COM1:", "COM2:", "LPT1:", "LPT2:", "FILE:"]
 RUN_ONCE = r"SOFTWARE\Microsoft\Windows\CurrentVersion\RunOnce"
 UNINSTALL = r"SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 PRINTERS = r"HKLM\System\CurrentControlSet\Control\Print\Printers"
-DRIVER_BRANCH = (r"HKLM\System\CurrentControlSet\Control\Print\Environments\Windows x64"
-                 r"\Drivers\Version-3")
 SERVICE = "TarnelPrinter Service"
 SERVICE_RUNNING = 4
 SPOOLER_MAP = r"HKEY_CURRENT_USER\Software\Wine\Printing\Spooler"
@@ -67,20 +64,11 @@ class InstallCase(WizardCase):
         self.folders = self.drv.folders()
 
     # --- the payload and the models
-    def members(self):
-        if not hasattr(self.session, "payload_members"):
-            self.session.payload_members = installer_members(self.session.installer)
-        return self.session.payload_members
-
-    def member(self, name):
-        found = [data for key, data in self.members().items() if key.lower() == name.lower()]
-        self.assertEqual(len(found), 1, f"the payload has no single member {name}")
-        return found[0]
-
     def model(self, number):
         """The model record of model box entry `number` (1 is the first)."""
         if not hasattr(self.session, "model_records"):
-            self.session.model_records = wz.read_model_records(self.member("PrinterName.txt"))
+            self.session.model_records = wz.read_model_records(
+                self.member_bytes("PrinterName.txt"))
         return self.session.model_records[number - 1]
 
     # --- driving an installation
@@ -215,15 +203,15 @@ class InstallCase(WizardCase):
         d = self.host(self.folders["driverDirectory"])
         system = self.host(self.folders["systemDirectory"])
         placed = {
-            d / f"{name}Drv.dll": self.member("plotter.dll.x64"),
-            d / f"{name}UI.dll": self.member("plotui.dll.x64"),
-            d / "3" / f"{name}Drv.dll": self.member("plotter.dll.x64"),
-            d / "3" / f"{name}UI.dll": self.member("plotui.dll.x64"),
-            system / f"{name}Mon.dll": self.member("Rad80PrinterMon.dll.x64"),
-            system / f"{name}MonUI.dll": self.member("Rad80PrinterMonUI.dll.x64"),
+            d / f"{name}Drv.dll": self.member_bytes("plotter.dll.x64"),
+            d / f"{name}UI.dll": self.member_bytes("plotui.dll.x64"),
+            d / "3" / f"{name}Drv.dll": self.member_bytes("plotter.dll.x64"),
+            d / "3" / f"{name}UI.dll": self.member_bytes("plotui.dll.x64"),
+            system / f"{name}Mon.dll": self.member_bytes("Rad80PrinterMon.dll.x64"),
+            system / f"{name}MonUI.dll": self.member_bytes("Rad80PrinterMonUI.dll.x64"),
         }
         for support in SUPPORT_FILES:
-            placed[d / "3" / support] = self.member(support + ".x64")
+            placed[d / "3" / support] = self.member_bytes(support + ".x64")
         for path, data in placed.items():
             with self.subTest(file=str(path)):
                 self.assertTrue(path.is_file(), f"{path} is missing")
@@ -376,7 +364,7 @@ class InstallByLanguage(InstallCase):
             self.assertEqual(self.finish_and_list(wizard, install),
                              ["Inf\\"] + sorted(KEPT_AFTER_CLOSING))
             for kept in ("Uninstaller.exe", "VorskPrinterService.exe"):
-                self.assertEqual((self.host(install) / kept).read_bytes(), self.member(kept))
+                self.assertEqual((self.host(install) / kept).read_bytes(), self.member_bytes(kept))
 
     def test_chinese_onto_the_port_of_a_connected_usb_printer(self):
         model = self.model(2)
@@ -551,8 +539,7 @@ class InstallRefused(InstallCase):
         # A volatile driver branch refuses the persistent key of a new driver
         # (ERROR_CHILD_MUST_BE_VOLATILE).
         name = self.model(2)["name"]
-        self.drv.reg_delete(DRIVER_BRANCH)
-        self.assertTrue(self.drv.reg_create(DRIVER_BRANCH, volatile=True))
+        wz.refuse_new_drivers(self.drv)
         wizard = self.install("Russian", fixtures=wz.ports_fixture(PORTS), model=2, port="LPT1",
                               default=True, shot_prefix="refused-driver", outcome="failed")
         self.assertEqual(wizard.controls()[wz.CANCEL]["text"], "Finish")

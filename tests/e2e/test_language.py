@@ -13,8 +13,10 @@ import signal
 import unittest
 
 import harness
+import wizard as wz
 from harness import INSTALLER_EXE, LOCALES, DriverError, E2ECase, wait_until
-from payload import installer_members
+from payload import dialog_caption, installer_members
+from test_wizard import LANGUAGES as WIZARD_LANGUAGES
 
 
 START_TIMEOUT = 60.0  # first window of a program in a freshly booted prefix
@@ -214,8 +216,7 @@ class InstallerPayloadTexts(unittest.TestCase):
         # The expected captions are the default payload's: a payload change
         # must show up here rather than as a puzzling dialog failure.
         installer = harness.configured_installer()
-        if not installer.is_file():
-            self.skipTest(f"no installer at {installer}")
+        self.assertTrue(installer.is_file(), f"no installer at {installer}")
         members = installer_members(installer)
         wanted = {name.lower() for name in STARTUP_NAMES}
         self.assertEqual(sorted(n for n in members if n.lower() in wanted), sorted(STARTUP_FILES))
@@ -240,17 +241,18 @@ class LanguageDialogAnswers(InstallerCase):
 
     def test_confirmed_choice_deletes_only_its_text_file(self):
         # (locale, entry to select or None to keep the preselection, how to
-        # confirm, the text file that must be gone afterwards)
+        # confirm, the text file that must be gone afterwards, the language
+        # the wizard must then show)
         cases = [
-            ("en_US.UTF-8", 0, "OK", "InstallConfig_cn.txt"),
-            ("en_US.UTF-8", None, "OK", "InstallConfig_en.txt"),
-            ("en_US.UTF-8", 2, "OK", None),  # the payload has no Russian file
-            ("zh_CN.UTF-8", None, "Enter", "InstallConfig_cn.txt"),
-            ("zh_CN.UTF-8", 1, "OK", "InstallConfig_en.txt"),
-            ("ru_RU.UTF-8", 0, "Enter", "InstallConfig_cn.txt"),
-            ("ru_RU.UTF-8", None, "OK", None),
+            ("en_US.UTF-8", 0, "OK", "InstallConfig_cn.txt", "Chinese"),
+            ("en_US.UTF-8", None, "OK", "InstallConfig_en.txt", "English"),
+            ("en_US.UTF-8", 2, "OK", None, "Russian"),  # the payload has no Russian file
+            ("zh_CN.UTF-8", None, "Enter", "InstallConfig_cn.txt", "Chinese"),
+            ("zh_CN.UTF-8", 1, "OK", "InstallConfig_en.txt", "English"),
+            ("ru_RU.UTF-8", 0, "Enter", "InstallConfig_cn.txt", "Chinese"),
+            ("ru_RU.UTF-8", None, "OK", None, "Russian"),
         ]
-        for locale, entry, confirm, deleted in cases:
+        for locale, entry, confirm, deleted, language in cases:
             with self.subTest(locale=locale, entry=entry, confirm=confirm):
                 self.prefix.clear_documents()
                 with self.installer(locale) as (proc, dlg):
@@ -263,9 +265,31 @@ class LanguageDialogAnswers(InstallerCase):
                     else:
                         self.drv.key(dlg, "enter")
                     outcome = self.wait_end(proc, dlg)
-                    if outcome != "exited":
-                        self.shot(f"after-{locale}-{entry}", outcome["hwnd"])
+                    self.assertNotEqual(outcome, "exited",
+                                        f"the installer ended instead of showing the wizard "
+                                        f"(exit code {proc.returncode})")
+                    self.shot(f"after-{locale}-{entry}", outcome["hwnd"])
+                    self.assert_wizard_language(outcome["hwnd"], language)
                     self.assert_startup_files([f for f in STARTUP_FILES if f != deleted])
+
+    def assert_wizard_language(self, hwnd, language):
+        """The window is the wizard on its welcome page, with the caption and
+        button labels of `language`."""
+        expected = WIZARD_LANGUAGES[language]
+        caption = expected["caption"] or dialog_caption(self.session.installer.read_bytes(), 102)
+        labels_expected = {i: expected["labels"][i] for i in (wz.NEXT, wz.CANCEL)}
+
+        def shown():
+            window = self.drv.dump(hwnd)
+            controls = wz.dialog_controls(window)
+            return (window["class"], window["text"], wz.page_of(window),
+                    {i: controls[i]["text"] for i in labels_expected if i in controls})
+
+        want = ("#32770", caption, "welcome", labels_expected)
+        try:
+            wait_until(lambda: shown() == want, ACTION_TIMEOUT, what=f"the {language} wizard")
+        except TimeoutError:
+            self.assertEqual(shown(), want)
 
 
 class LanguageDialogRelabelling(InstallerCase):

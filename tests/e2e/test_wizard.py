@@ -224,6 +224,17 @@ class WizardCase(E2ECase):
             self.session.models = wz.read_models(members["printername.txt"])
         return self.session.models
 
+    def members(self):
+        """The installer's payload members by name."""
+        if not hasattr(self.session, "payload_members"):
+            self.session.payload_members = installer_members(self.session.installer)
+        return self.session.payload_members
+
+    def member_bytes(self, name):
+        found = [v for k, v in self.members().items() if k.lower() == name.lower()]
+        self.assertEqual(len(found), 1, f"the payload has no single member {name}")
+        return found[0]
+
     def template_caption(self):
         return dialog_caption(self.session.installer.read_bytes(), 102)
 
@@ -234,8 +245,7 @@ class WizardPayloadModels(unittest.TestCase):
         # must be the repository's list, with at least the two models that
         # the USB scenario needs.
         installer = harness.configured_installer()
-        if not installer.is_file():
-            self.skipTest(f"no installer at {installer}")
+        self.assertTrue(installer.is_file(), f"no installer at {installer}")
         members = {k.lower(): v for k, v in installer_members(installer).items()}
         source = (harness.ROOT / "payload_files" / "PrinterName.txt").read_text("utf-8")
         expected = wz.read_models(b"\xff\xfe" + source.rstrip("\n").replace("\n", "\r\n")
@@ -437,57 +447,56 @@ class WizardFolderPage(WizardCase):
         self.assertEqual((existing / "mine.txt").read_bytes(), b"not the installer's")
         self.assertFalse(any(p.name.lower() == "labelprinter" for p in self.drive_c.iterdir()))
 
-    def test_over_long_folder_is_refused_or_cut_but_never_overruns(self):
-        # 255 characters fit the folder buffers; what happens beyond is the
-        # implementer's choice, but the wizard must stay alive and answer,
-        # and every folder it creates must lie on the typed path.
+    def test_over_long_folder_is_refused_and_nothing_is_created(self):
+        # Folder paths are built in 256-unit buffers: a longer folder is
+        # refused on Next with the invalid-folder message, never cut.
         wizard = self.start("English")
         self.next_to(wizard, "folder")
         text = "C:\\e2e over\\" + "\\".join(f"{i}" * 50 for i in range(6))
         self.assertGreater(len(text), 300)
-        wizard.set_folder(text)
+        self.assertEqual(wizard.set_folder(text), text)
         wizard.click(wz.NEXT)
-
-        def outcome():
-            if wizard.other_windows():
-                return "message"
-            return "printer" if wizard.page() == "printer" else None
-
-        result = wait_until(outcome, wz.STEP_TIMEOUT, what="the wizard to answer Next")
-        self.shot(f"over-long-{result}", wizard.hwnd)
-        if result == "message":
-            self.expect_message(wizard, english_messages()["invalid"], "over-long-message",
-                                "folder")
-        for path in self.drive_c.glob("e2e over/**/*"):
-            windows_path = "C:\\" + "\\".join(path.relative_to(self.drive_c).parts)
-            self.assertTrue(text.startswith(windows_path), windows_path)
+        self.expect_message(wizard, english_messages()["invalid"], "over-long-message", "folder")
+        self.assertEqual(wizard.folder_text(), text)
+        self.assertFalse((self.drive_c / "e2e over").exists(), "part of the folder was created")
         self.assertIsNone(wizard.proc.poll(), "the installer ended")
 
 
 class WizardInstallFolder(WizardCase):
-    def test_folder_too_long_for_the_printer_name_never_overruns(self):
-        # The chosen folder fits (250 characters) but the install folder with
-        # the printer name and "Inf" does not fit 255: refused or cut is the
-        # implementer's choice; what is created must lie on the wanted path.
-        folder = "C:\\e2e tight\\" + "\\".join(f"{i}" * 40 for i in range(6))
-        folder = folder[:250]
+    def test_install_folder_over_255_units_is_refused_on_the_printer_page(self):
+        # The install folder is the chosen folder, "\" and the printer name,
+        # with its "\Inf" sub-folder: 256 units are refused on Next of the
+        # printer page with the invalid-folder message, before anything is
+        # created; 255 units pass.
+        name = self.models()[0][0]
+        tail = f"\\{name}\\Inf"
+
+        def folder_for(total, letter):
+            path = "C:\\e2e tight\\" + "\\".join([letter * 50] * 10)
+            return path[:total - len(tail)]
+
+        refused, accepted = folder_for(256, "a"), folder_for(255, "b")
+        self.assertFalse(refused.endswith("\\") or accepted.endswith("\\"))
+        self.assertEqual((len(refused + tail), len(accepted + tail)), (256, 255))
         wizard = self.start("English", wz.ports_fixture(FIXTURE_PORTS))
-        self.walk_to_printer_page(wizard, folder)
+        self.walk_to_printer_page(wizard, refused)
         self.choose_port(wizard, "LPT1")
-        wanted = f"{folder}\\{self.models()[0][0]}\\Inf"
         wizard.click(wz.NEXT)
+        self.expect_message(wizard, english_messages()["invalid"], "tight-message", "printer")
+        self.assertTrue(self.host_path(refused).is_dir(), "the chosen folder is gone")
+        self.assertEqual(list(self.host_path(refused).iterdir()), [],
+                         "something was created in the chosen folder")
+        self.assertFalse((self.drive_c / INSTALL_LOG).exists())
 
-        def outcome():
-            if wizard.other_windows():
-                return "message"
-            return "final" if wizard.page() == "final" else None
-
-        result = wait_until(outcome, 30, what="the wizard to answer Next")
-        self.shot(f"tight-{result}", wizard.hwnd)
-        for path in self.drive_c.glob("e2e tight/**/*"):
-            windows_path = "C:\\" + "\\".join(path.relative_to(self.drive_c).parts)
-            self.assertTrue(wanted.startswith(windows_path), windows_path)
-            self.assertLessEqual(len(windows_path), 255)
+        wizard.click(wz.BACK)
+        wizard.wait_page("folder")
+        self.assertEqual(wizard.set_folder(accepted), accepted)
+        self.next_to(wizard, "printer")
+        wizard.click(wz.NEXT)
+        wait_until(lambda: wizard.page() in ("installing", "final"), wz.STEP_TIMEOUT,
+                   what="the wizard to leave the printer page")
+        self.shot("tight-255-accepted", wizard.hwnd)
+        self.assertTrue(self.host_path(accepted + tail).is_dir(), f"{accepted + tail} is missing")
         self.assertIsNone(wizard.proc.poll(), "the installer ended")
 
 
@@ -656,38 +665,128 @@ class WizardUsbPrinter(WizardCase):
         self.assertFalse((self.drive_c / INSTALL_LOG).exists(), "a log line without a match")
 
 
+class WizardLogFile(WizardCase):
+    """The install log C:\InstallPrinter.txt lies where other accounts can
+    prepare it: the installer appends only to a plain file and writes
+    nothing through a directory or a second hard link. The USB printer
+    detection of the wizard's start writes the first line, before the
+    wizard shows.
+
+    Wine 8 cannot show the refusal of a reparse point: it presents a Unix
+    symbolic link as the file it points to (no FILE_ATTRIBUTE_REPARSE_POINT;
+    a line written through one reaches the link's target) and has no NTFS
+    junctions, so that refusal is covered by the unit tests with the fake
+    only."""
+
+    def test_log_is_appended_to_a_plain_file_only(self):
+        name, vid_pid = self.models()[0]
+        line = f"**** vid&pid={vid_pid.lower()} subkey=lp0001\r\n".encode("ascii")
+        log = self.drive_c / INSTALL_LOG
+        target = self.drive_c / "e2e-log-target.txt"
+        self.prefix.import_registry(wz.usb_printer_fixture(vid_pid, serial="lp0001"))
+
+        def plain():
+            log.write_bytes(b"earlier run\r\n")
+
+        def directory():
+            log.mkdir()
+
+        def hard_link():
+            target.write_bytes(b"target\r\n")
+            os.link(target, log)
+
+        # (what C:\InstallPrinter.txt is, how to make it, check afterwards)
+        cases = [
+            ("a directory", directory,
+             lambda: self.assertEqual((log.is_dir(), list(log.iterdir())), (True, []))),
+            ("a second hard link", hard_link,
+             lambda: self.assertEqual((target.read_bytes(), target.stat().st_nlink),
+                                      (b"target\r\n", 2))),
+            ("a plain file", plain,
+             lambda: self.assertEqual(log.read_bytes(), b"earlier run\r\n" + line)),
+        ]
+        for number, (what, make, check) in enumerate(cases):
+            with self.subTest(log=what):
+                for path in (log, target):
+                    if path.is_dir():
+                        path.rmdir()
+                    elif path.exists():
+                        path.unlink()
+                make()
+                wizard = self.start("English", log_name=f"installer-{number}.log")
+                self.assertEqual(wizard.controls()[wz.MODEL]["cursel"], 1,
+                                 "the connected printer was not detected")
+                check()
+                self.assertIsNone(wizard.proc.poll(), "the installer ended")
+
+
 class WizardEnding(WizardCase):
     def test_each_way_of_closing_the_failure_page_ends_and_keeps_own_files(self):
-        folder = self.program_files() + "\\" + ENGLISH_TITLE
-        install = self.host_path(folder) / "Merlo 204T"
-        install.mkdir(parents=True)
-        own = {self.host_path(folder) / "own.txt": b"mine", install / "own.txt": b"mine too",
-               install / "Uninstaller.exe": b"not deployed by this run"}
+        # A failed installation (the spooler refuses the driver) has deployed
+        # every member into the install folder. Closing the wizard deletes
+        # exactly the files this run deployed there, except the uninstaller
+        # and the service program; the user's files stay: other names in
+        # the install folder, member names in its parent and in sub-folders
+        # (in other case too), and the sub-folders themselves.
+        chosen = self.program_files() + "\\" + ENGLISH_TITLE
+        parent = self.host_path(chosen)
+        install = parent / self.models()[0][0]
+        (install / "Mine").mkdir(parents=True)
+        (install / "Inf").mkdir()
+        own = {parent / "own.txt": b"mine", parent / "chismpl.dll": b"parent's, other case",
+               parent / "PrinterName.txt": b"parent's",
+               install / "own.txt": b"mine too", install / "Inf" / "keep.inf": b"user inf",
+               install / "Mine" / "Image.dll": b"a member's name in a sub-folder",
+               install / "Mine" / "printername.TXT": b"other case in a sub-folder"}
         for path, data in own.items():
             path.write_bytes(data)
+        members = {name.lower() for name in self.members()}
+        wz.refuse_new_drivers(self.drv)
         for number, how in enumerate(["button", "escape", "enter", "close box"]):
             with self.subTest(way=how):
                 wizard = self.start("English", wz.ports_fixture(FIXTURE_PORTS),
                                     log_name=f"installer-{number}.log")
                 self.walk_to_printer_page(wizard)
-                self.choose_port(wizard, "COM1")
-                self.install_to_final_page(wizard)
+                self.choose_port(wizard, "LPT1")
+                self.install_to_final_page(wizard, f"failed-{number}")
+                deployed = {p.name.lower() for p in install.iterdir() if p.is_file()} & members
+                self.assertIn("chismpl.dll.x64", deployed, "nothing was deployed")
                 self.finish(wizard, how)
+                self.assertEqual(sorted(p.name for p in install.iterdir()),
+                                 sorted(["Inf", "Mine", "own.txt", "Uninstaller.exe",
+                                         "VorskPrinterService.exe"]))
+                for kept in ("Uninstaller.exe", "VorskPrinterService.exe"):
+                    self.assertEqual((install / kept).read_bytes(), self.member_bytes(kept))
                 for path, data in own.items():
                     self.assertEqual(path.read_bytes(), data, f"{path} changed")
-                self.assertTrue((install / "Inf").is_dir())
+                self.assertEqual(sorted(p.name for p in parent.iterdir()),
+                                 sorted([install.name, "own.txt", "chismpl.dll",
+                                         "PrinterName.txt"]))
 
     def test_closing_early_keeps_files_this_run_did_not_create(self):
         # The clean-up lists the folder that the field names when the wizard
         # closes; before the printer page that is the user's folder (an
-        # empty field names the root of the current drive, C: here).
+        # empty field names the root of the current drive, C: here). This
+        # run deployed nothing, so nothing there may go, not even files
+        # with the names of members, in their case or another.
         existing = "C:\\e2e existing"
-        own = {self.host_path(existing) / "own.txt": b"mine",
-               self.host_path(existing) / "Setup.log": b"also mine",
-               self.drive_c / "e2e-own.txt": b"in the root"}
-        self.host_path(existing).mkdir()
+        folder = self.host_path(existing)
+        (folder / "Sub").mkdir(parents=True)
+        own = {folder / "own.txt": b"mine", folder / "Setup.log": b"also mine",
+               folder / "CHISMPL.DLL.x64": b"a member's name",
+               folder / "printername.txt": b"a member's name in other case",
+               folder / "Uninstaller.exe": b"not this run's",
+               folder / "Sub" / "ENGLISH.DLL": b"in a sub-folder",
+               self.drive_c / "e2e-own.txt": b"in the root",
+               self.drive_c / "Image.dll": b"a member's name in the root"}
         for path, data in own.items():
             path.write_bytes(data)
+
+        def listing():
+            return (sorted(p.name for p in folder.iterdir()),
+                    sorted(p.name for p in self.drive_c.iterdir()))
+
+        before = listing()
         # (page to close on, folder field text, how)
         cases = [("folder", existing, "button"), ("folder", "", "close box"),
                  ("printer", existing, "button"), ("printer", existing, "escape")]
@@ -701,6 +800,7 @@ class WizardEnding(WizardCase):
                 self.finish(wizard, how)
                 for path, data in own.items():
                     self.assertEqual(path.read_bytes(), data, f"{path} changed")
+                self.assertEqual(listing(), before)
 
     def test_cancel_on_each_page_before_installing_ends_without_installing(self):
         default = self.program_files() + "\\" + ENGLISH_TITLE

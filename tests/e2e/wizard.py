@@ -83,6 +83,21 @@ def refusing_printer_fixture(listed_name):
     return keys
 
 
+DRIVER_BRANCH = (r"HKLM\System\CurrentControlSet\Control\Print\Environments\Windows x64"
+                 r"\Drivers\Version-3")
+
+
+def refuse_new_drivers(drv):
+    """Makes the prefix's spooler refuse every new 64-bit driver: Wine keeps
+    the drivers of an environment under one key, and a volatile key refuses
+    persistent sub-keys (ERROR_CHILD_MUST_BE_VOLATILE, 1021). Drivers
+    installed before are gone with the old key. Lasts while the prefix's
+    wineserver runs."""
+    drv.reg_delete(DRIVER_BRANCH)
+    if not drv.reg_create(DRIVER_BRANCH, volatile=True):
+        raise AssertionError("the driver branch could not be made volatile")
+
+
 def usb_printer_fixture(vid_pid, serial="lp0001", parent_prefix="7&2a1b3c4d&0", port="USB001"):
     """Registry keys of one connected USB printer, as Wine's device setup and
     the USB printing support would leave them:
