@@ -30,3 +30,7 @@ tests/build/run_checks.sh
 
 step "end-to-end tests under Wine"
 python3 tests/e2e/run_e2e.py --installer build/win64/LabelPrinterSetup.exe --artifacts build/e2e/artifacts
+
+step "benchmark: an installation under Wine beside its floor (information, not a test)"
+python3 bench/install_bench.py --installer build/win64/LabelPrinterSetup.exe --runs 5 \
+  || echo "install benchmark failed (not a test)"

@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
 """The main job: runs the installer unattended in a fresh Wine prefix under the
 default locale, answers every window it shows in order, with a screenshot of
-each, and checks that it ends.
+each, checks that it ends, and prints what it installed.
 
 The walk: the language dialog (English), the wizard's welcome page, the
 folder page (default folder), the printer page (first model on USB: the
 prefix gets a connected USB printer of that model as a registry fixture), the
-installing page and the final page, closed with its Finish button.
+installing page (a screenshot while it shows) and the final page, closed
+with its Finish button. Then, from inside the prefix: the printer with its
+port, driver and printer data values, and the printer service; the same
+lines go to summary.txt beside the screenshots.
 
     main_job.py [--installer PATH] [--artifacts DIR] [--locale LOCALE]
 
 Exits non-zero when a step fails: its window does not come, another window
-comes instead, or the installer does not end after the last step.
+comes instead, the installer does not end after the last step, or it
+installed no printer.
 
 Adding a wizard page means adding one Step to STEPS: how to recognise its
 window (a test on the window's dump), how to answer it, and when it counts
@@ -29,6 +33,7 @@ HERE = pathlib.Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
 import harness  # noqa: E402
+import sysinfo as si  # noqa: E402
 import wizard as wz  # noqa: E402
 from harness import INSTALLER_EXE, DriverError, wait_until  # noqa: E402
 from payload import installer_members  # noqa: E402
@@ -115,6 +120,14 @@ def check_printer_and_press_next(job, window):
                          f"{controls[wz.PRINTER_NAME]['text']!r} and port {port['text']!r} "
                          f"instead of {name!r} on USB")
     press_next(job, window)
+    # The installing page lasts as long as the installation: take it while
+    # it shows.
+    hwnd = window["hwnd"]
+    page = wait_until(lambda: wz.page_of(job.drv.dump(hwnd)) in ("installing", "final")
+                      and wz.page_of(job.drv.dump(hwnd)), 15, what="the wizard to leave the "
+                      "printer page")
+    if page == "installing":
+        job.shot("installing", hwnd)
 
 
 def press_finish(job, window):
@@ -129,9 +142,7 @@ STEPS = [
     Step("folder", on_page("folder"), check_folder_and_press_next, left_for("printer")),
     Step("printer", on_page("printer"), check_printer_and_press_next,
          left_for("installing", "final")),
-    # Without an installation engine the installing page lasts a moment and
-    # the worker shows the failure page.
-    Step("installing-final", on_page("final"), press_finish),
+    Step("final", on_page("final"), press_finish, timeout=120.0),
 ]
 
 
@@ -216,6 +227,26 @@ class Job:
             raise StepFailed("windows without a step: "
                              + ", ".join(repr(w["text"]) for w in left))
         print(f"the installer ended with exit code {self.proc.returncode}")
+        self.summarize()
+
+    def summarize(self):
+        """Prints what the installation installed and writes it to
+        summary.txt; fails when it installed no printer."""
+        printers = self.drv.printers()
+        if not printers:
+            raise StepFailed("the installation installed no printer")
+        drivers = {d["name"]: d for d in self.drv.drivers()}
+        service = self.drv.service("TarnelPrinter Service")
+        default = self.drv.default_printer()
+        lines = []
+        for printer in printers:
+            lines += si.installation_summary(printer, drivers.get(printer["driver"]),
+                                             self.drv.printer_data(printer["name"]), service,
+                                             default)
+        (self.art.folder / "summary.txt").write_text("\n".join(lines) + "\n", "utf-8")
+        print("installed:")
+        for line in lines:
+            print("  " + line)
 
     def unanswered(self):
         return self.installer_windows()
@@ -235,7 +266,8 @@ def main(argv=None):
         return 2
     artifacts = pathlib.Path(args.artifacts).resolve()
     artifacts.mkdir(parents=True, exist_ok=True)
-    for old in list(artifacts.glob("*.png")) + [artifacts / "installer.log"]:
+    for old in list(artifacts.glob("*.png")) + [artifacts / "installer.log",
+                                                 artifacts / "summary.txt"]:
         if old.exists():
             old.unlink()
 

@@ -5,7 +5,8 @@
 
 Prints one line per scenario and, last, "e2e: N passed, N failed" (with
 ", N skipped" when scenarios were skipped). Exits non-zero when any scenario
-failed or the environment could not be set up.
+failed or was skipped (no scenario skips for a missing artefact: it fails),
+or when the environment could not be set up.
 """
 
 import argparse
@@ -137,7 +138,7 @@ def main(argv=None):
     if result.skipped:
         summary += f", {result.skipped} skipped"
     out.write(summary + "\n")
-    return 1 if result.failed or not tests else 0
+    return 1 if result.failed or result.skipped or not tests else 0
 
 
 if __name__ == "__main__":

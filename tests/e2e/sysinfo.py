@@ -116,3 +116,49 @@ def find_case_insensitive(folder, name):
         if entry.name.lower() == name.lower():
             return entry
     return None
+
+
+SERVICE_STATES = {1: "stopped", 2: "start pending", 3: "stop pending", 4: "running",
+                  5: "continue pending", 6: "pause pending", 7: "paused"}
+START_TYPES = {0: "boot start", 1: "system start", 2: "automatic start", 3: "demand start",
+               4: "disabled"}
+
+
+def describe_value(value):
+    """One printer data or registry value of the driver as text: name, type
+    and content. A string is shown as text only when it is printable ASCII
+    with its terminator; anything else (such as "Language", whose string
+    type holds the bytes of a number) shows its bytes."""
+    data = value_bytes(value)
+    type_name = TYPE_NAMES.get(value["type"], f"type {value['type']}")
+    if value["type"] in (REG_SZ, REG_EXPAND_SZ) and len(data) % 2 == 0 and data.endswith(b"\0\0"):
+        text = data[:-2].decode("utf-16-le")
+        if all(0x20 <= ord(c) < 0x7f for c in text):
+            return f'{value["name"]} {type_name} "{text}"'
+    if value["type"] == REG_DWORD and len(data) == 4:
+        return f"{value['name']} {type_name} {int.from_bytes(data, 'little')}"
+    return f"{value['name']} {type_name} bytes {data.hex(' ')}"
+
+
+def installation_summary(printer, driver, data, service, default_printer):
+    """Lines that say what an installation installed: the printer (a
+    PRINTER_INFO_2 answer), its driver (DRIVER_INFO_3 or None), its printer
+    data values, the service (or None) and the default printer's name."""
+    lines = [f'printer "{printer["name"]}" (share "{printer["share"]}"), port {printer["port"]}'
+             + (", the default printer" if default_printer == printer["name"] else "")]
+    if driver:
+        lines.append(f'  driver "{driver["name"]}" ({driver["environment"]}): '
+                     f'{driver["driverPath"]}, data file {driver["dataFile"]}, '
+                     f'configuration {driver["configFile"]}')
+    else:
+        lines.append(f'  driver "{printer["driver"]}": not listed by the spooler')
+    for value in data:
+        lines.append("  data " + describe_value(value))
+    if service:
+        state = SERVICE_STATES.get(service.get("state"), f"state {service.get('state')}")
+        start = START_TYPES.get(service["start"], f"start type {service['start']}")
+        lines.append(f'  service "{service["displayName"]}": {service["binaryPath"]}, '
+                     f"{start}, {state}")
+    else:
+        lines.append("  service: none")
+    return lines

@@ -115,5 +115,43 @@ class Paths(unittest.TestCase):
             self.assertIsNone(si.find_case_insensitive(pathlib.Path(folder) / "none", "x"))
 
 
+class Summary(unittest.TestCase):
+    def test_values_are_described_by_what_they_hold(self):
+        cases = [
+            ({"name": "VidAndPid", "type": si.REG_SZ, "hex": si.sz_bytes("vid_4C50&pid_0201").hex()},
+             'VidAndPid REG_SZ "vid_4C50&pid_0201"'),
+            ({"name": "DevicePath", "type": si.REG_SZ, "hex": "0000"}, 'DevicePath REG_SZ ""'),
+            ({"name": "PrintWidth", "type": si.REG_DWORD, "hex": "40030000"},
+             "PrintWidth REG_DWORD 832"),
+            ({"name": "Language", "type": si.REG_SZ, "hex": "09040000"},
+             "Language REG_SZ bytes 09 04 00 00"),
+            ({"name": "Language", "type": si.REG_SZ, "hex": "0408"},
+             "Language REG_SZ bytes 04 08"),
+            ({"name": "Odd", "type": si.REG_SZ, "hex": "410000"}, "Odd REG_SZ bytes 41 00 00"),
+        ]
+        for value, text in cases:
+            with self.subTest(value=value):
+                self.assertEqual(si.describe_value(value), text)
+
+    def test_summary_names_printer_port_driver_data_and_service(self):
+        printer = {"name": "Merlo 204T", "share": "Merlo 204T", "port": "USB001",
+                   "driver": "Merlo 204T Driver"}
+        driver = {"name": "Merlo 204T Driver", "environment": "Windows x64",
+                  "driverPath": "D\\3\\Merlo 204TDrv.dll", "dataFile": "D\\3\\Merlo 204TGPC.pcd",
+                  "configFile": "D\\3\\Merlo 204TUI.dll"}
+        data = [{"name": "PrintWidth", "type": si.REG_DWORD, "hex": "40030000"}]
+        service = {"displayName": "TarnelPrinter Service", "binaryPath": '"C:\\x\\s.exe"',
+                   "start": 2, "state": 4}
+        self.assertEqual(si.installation_summary(printer, driver, data, service, "Merlo 204T"), [
+            'printer "Merlo 204T" (share "Merlo 204T"), port USB001, the default printer',
+            '  driver "Merlo 204T Driver" (Windows x64): D\\3\\Merlo 204TDrv.dll, data file '
+            'D\\3\\Merlo 204TGPC.pcd, configuration D\\3\\Merlo 204TUI.dll',
+            "  data PrintWidth REG_DWORD 832",
+            '  service "TarnelPrinter Service": "C:\\x\\s.exe", automatic start, running'])
+        self.assertEqual(si.installation_summary(printer, None, [], None, None)[1:],
+                         ['  driver "Merlo 204T Driver": not listed by the spooler',
+                          "  service: none"])
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -679,7 +679,7 @@ class WizardLogFile(WizardCase):
     only."""
 
     def test_log_is_appended_to_a_plain_file_only(self):
-        name, vid_pid = self.models()[0]
+        _, vid_pid = self.models()[1]
         line = f"**** vid&pid={vid_pid.lower()} subkey=lp0001\r\n".encode("ascii")
         log = self.drive_c / INSTALL_LOG
         target = self.drive_c / "e2e-log-target.txt"
@@ -714,7 +714,7 @@ class WizardLogFile(WizardCase):
                         path.unlink()
                 make()
                 wizard = self.start("English", log_name=f"installer-{number}.log")
-                self.assertEqual(wizard.controls()[wz.MODEL]["cursel"], 1,
+                self.assertEqual(wizard.controls()[wz.MODEL]["cursel"], 2,
                                  "the connected printer was not detected")
                 check()
                 self.assertIsNone(wizard.proc.poll(), "the installer ended")
