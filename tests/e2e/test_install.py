@@ -371,8 +371,8 @@ class InstallByLanguage(InstallCase):
         name = model["name"]
         fixtures = wz.usb_printer_fixture(model["vidPid"], serial="lp0001", port="USB001")
         wizard = self.to_printer_page("Chinese", fixtures=fixtures, default=False)
-        self.assertEqual((wizard.controls()[wz.MODEL]["cursel"], wizard.controls()[wz.PORT]["text"]),
-                         (2, "USB"))
+        controls = wizard.controls()
+        self.assertEqual((controls[wz.MODEL]["cursel"], controls[wz.PORT]["text"]), (2, "USB"))
         self.press_install(wizard, "Chinese", "install")
         self.wait_final(wizard, "Chinese", "succeeded", "install")
         chosen = self.default_folder("Chinese")

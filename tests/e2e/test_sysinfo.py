@@ -118,7 +118,8 @@ class Paths(unittest.TestCase):
 class Summary(unittest.TestCase):
     def test_values_are_described_by_what_they_hold(self):
         cases = [
-            ({"name": "VidAndPid", "type": si.REG_SZ, "hex": si.sz_bytes("vid_4C50&pid_0201").hex()},
+            ({"name": "VidAndPid", "type": si.REG_SZ,
+              "hex": si.sz_bytes("vid_4C50&pid_0201").hex()},
              'VidAndPid REG_SZ "vid_4C50&pid_0201"'),
             ({"name": "DevicePath", "type": si.REG_SZ, "hex": "0000"}, 'DevicePath REG_SZ ""'),
             ({"name": "PrintWidth", "type": si.REG_DWORD, "hex": "40030000"},
