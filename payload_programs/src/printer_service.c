@@ -14,22 +14,23 @@
 static WCHAR kServiceName[] = L"TarnelPrinter Service";
 
 static SERVICE_STATUS_HANDLE g_status_handle;
-static SERVICE_STATUS g_status;
+static LONG g_checkpoint;
 static HANDLE g_stop_event;
 
+/* Called from the service's thread and from the control handler's thread:
+ * every report is built afresh, and only the check point is shared. */
 static void ReportStatus(DWORD state, DWORD exit_code, DWORD wait_hint)
 {
-    g_status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-    g_status.dwCurrentState = state;
-    g_status.dwWin32ExitCode = exit_code;
-    g_status.dwServiceSpecificExitCode = 0;
-    g_status.dwWaitHint = wait_hint;
-    g_status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
-    if (state == SERVICE_RUNNING || state == SERVICE_STOPPED)
-        g_status.dwCheckPoint = 0;
-    else
-        ++g_status.dwCheckPoint;
-    SetServiceStatus(g_status_handle, &g_status);
+    SERVICE_STATUS status;
+    ZeroMemory(&status, sizeof status);
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwWin32ExitCode = exit_code;
+    status.dwWaitHint = wait_hint;
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    const BOOL pending = state != SERVICE_RUNNING && state != SERVICE_STOPPED;
+    status.dwCheckPoint = pending ? (DWORD)InterlockedIncrement(&g_checkpoint) : 0;
+    SetServiceStatus(g_status_handle, &status);
 }
 
 static DWORD WINAPI ControlHandler(DWORD control, DWORD event_type, LPVOID event_data, LPVOID context)
