@@ -181,6 +181,27 @@ class ConfigurationLibrary(PayloadProgramCase):
         self.assertEqual(caps["sizes"], [[w, h] for _, w, h in forms] + [[-7, -7]])
         self.assertEqual(caps["resolutions"], [300, 300])
 
+        # The entry points Wine never calls, called directly.
+        direct = answer["direct"]
+        self.assertTrue(direct["entry_points"], direct)
+        self.assertEqual(direct["default_small"],
+                         {"ok": False, "error": 122, "needed": 236, "untouched": True})
+        self.assertEqual(direct["default"], {"ok": True, "needed": 236,
+                                             "devmode": expected_devmode(printer, 0, forms, 300)})
+        nt351 = dict(expected_devmode(printer, 0, forms, 300, orientation=2),
+                     spec=0x320, size=188, extra=0)
+        self.assertEqual(direct["convert351"],
+                         {"ok": True, "needed": 188, "devmode": nt351, "end_untouched": True})
+        # A public part that ends before the form name loses that field only.
+        self.assertEqual(direct["convert_short"], {
+            "ok": True, "needed": 102 + 4, "size": 102, "extra": 4,
+            "fields": PUBLIC_FIELDS | RESOLUTION_FIELDS | (FORM_FIELDS & ~DM_FORMNAME),
+            "orientation": 2, "end_untouched": True})
+        self.assertEqual(direct["convert_bad_mode"], {"ok": False, "error": 87})
+        self.assertEqual(direct["device_sheets_without_ui"], -1)
+        for event in ("printer_event", "driver_event", "query", "upgrade"):
+            self.assertTrue(direct[event], event)
+
     def test_damaged_or_missing_gpc_file_gives_no_forms_and_no_crash(self):
         good = gpc_file(203, 1000, 1500)
         cases = [
@@ -228,13 +249,14 @@ class PortMonitor(PayloadProgramCase):
     given in its registry key, across processes, until they are deleted."""
 
     MONITOR = "E2E Label Monitor"
+    MONITOR_DLL = "C:\\windows\\system32\\E2E LabelMon.dll"
+    UI_DLL = "C:\\windows\\system32\\E2E LabelMonUI.dll"
 
     def test_ports_added_listed_again_by_a_new_process_and_deleted(self):
-        self.place(self.programs / "Rad80PrinterMon.dll", "C:\\windows\\system32\\E2E LabelMon.dll")
-        self.place(self.programs / "Rad80PrinterMonUI.dll",
-                   "C:\\windows\\system32\\E2E LabelMonUI.dll")
+        self.place(self.programs / "Rad80PrinterMon.dll", self.MONITOR_DLL)
+        self.place(self.programs / "Rad80PrinterMonUI.dll", self.UI_DLL)
         port = "E2E Label-Port:"
-        added = self.run_probe("monitor", self.MONITOR, "C:\\windows\\system32\\E2E LabelMon.dll",
+        added = self.run_probe("monitor", self.MONITOR, self.MONITOR_DLL,
                                port, port, "two,ports", "back\\slash", "")
         self.assertEqual(added["add_monitor"], {"ok": True, "error": 0})
         ok = {"ok": True, "error": 0}
@@ -257,6 +279,22 @@ class PortMonitor(PayloadProgramCase):
         self.assertEqual([p for p in after["ports"] if p["name"] == port], [])
         self.assertEqual(after["port_keys"], [])
         self.assertFalse(self.run_probe("deleteport", self.MONITOR, port)["delete_port"]["ok"])
+
+    def test_interface_deletes_through_the_monitor(self):
+        self.place(self.programs / "Rad80PrinterMon.dll", self.MONITOR_DLL)
+        self.place(self.programs / "Rad80PrinterMonUI.dll", self.UI_DLL)
+        port = "E2E Label-Port:"
+        added = self.run_probe("monitor", self.MONITOR, self.MONITOR_DLL, port)
+        self.assertEqual(added["add_ports"], [{"ok": True, "error": 0}])
+        calls = self.run_probe("monitorui", self.UI_DLL, port)
+        self.assertTrue(calls["loaded"])
+        self.assertEqual(calls["add"], {"ok": False, "error": 50, "no_name": True})
+        self.assertEqual(calls["configure"], {"ok": True, "error": 0})
+        self.assertEqual(calls["delete"], {"ok": True, "error": 0})
+        self.assertFalse(calls["delete_again"]["ok"])
+        after = self.run_probe("ports", self.MONITOR)
+        self.assertEqual([p for p in after["ports"] if p["name"] == port], [])
+        self.assertEqual(after["port_keys"], [])
 
 
 class PrinterService(PayloadProgramCase):

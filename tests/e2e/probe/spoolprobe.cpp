@@ -6,13 +6,16 @@
 //       into the printer-driver directory, installs the driver
 //       "<printer> Driver" for "Windows x64" with them and adds the printer
 //       (port LPT1:, WinPrint, RAW); then asks for its document properties,
-//       device modes and device capabilities.
+//       device modes and device capabilities, and calls the library's other
+//       entry points directly.
 //   spoolprobe <out.json> monitor <monitor name> <dll path> <port>...
 //       adds the monitor and each port through it (AddPortExW, level 1).
 //   spoolprobe <out.json> ports <monitor name>
 //       the spooler's ports, the monitor's transceiver answers ("MonitorUI",
 //       "PortExists") and the monitor's "Ports" sub-keys.
 //   spoolprobe <out.json> deleteport <monitor name> <port>
+//   spoolprobe <out.json> monitorui <interface dll path> <port>
+//       the monitor's interface library: add, configure, delete the port.
 //   spoolprobe <out.json> service <service name> <program path>
 //       creates the service (own process, interactive, automatic start,
 //       quoted path), starts it, stops it and deletes it, recording each
@@ -22,6 +25,7 @@
 // answered is in the JSON, for the test to judge.
 #include <windows.h>
 #include <winspool.h>
+#include <winsplp.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -186,6 +190,76 @@ string Capabilities(const wstring& printer, const wstring& port) {
   return o.Done();
 }
 
+// The configuration library's entry points that Wine's spooler never calls,
+// called here directly from the spooler's copy of the library.
+string DirectCalls(const wstring& library, wstring printer) {
+  Obj o;
+  HMODULE dll = LoadLibraryW(library.c_str());
+  o.Bool("loaded", dll != nullptr);
+  if (!dll) return o.Done();
+  using ConvertFn = BOOL(WINAPI*)(LPWSTR, DEVMODEW*, DEVMODEW*, LONG*, DWORD);
+  using SheetsFn = LONG(WINAPI*)(void*, LPARAM);
+  using PrinterEventFn = BOOL(WINAPI*)(LPWSTR, INT, DWORD, LPARAM);
+  using DriverEventFn = BOOL(WINAPI*)(DWORD, DWORD, LPBYTE, LPARAM);
+  using QueryFn = BOOL(WINAPI*)(void*);
+  using UpgradeFn = BOOL(WINAPI*)(DWORD, LPBYTE);
+  auto proc = [&](const char* name) { return reinterpret_cast<void*>(GetProcAddress(dll, name)); };
+  auto convert = reinterpret_cast<ConvertFn>(proc("DrvConvertDevMode"));
+  auto device_sheets = reinterpret_cast<SheetsFn>(proc("DrvDevicePropertySheets"));
+  auto printer_event = reinterpret_cast<PrinterEventFn>(proc("DrvPrinterEvent"));
+  auto driver_event = reinterpret_cast<DriverEventFn>(proc("DrvDriverEvent"));
+  auto query = reinterpret_cast<QueryFn>(proc("DevQueryPrintEx"));
+  auto upgrade = reinterpret_cast<UpgradeFn>(proc("DrvUpgradePrinter"));
+  if (!convert || !device_sheets || !printer_event || !driver_event || !query || !upgrade) {
+    FreeLibrary(dll);
+    return o.Bool("entry_points", false).Done();
+  }
+  o.Bool("entry_points", true);
+
+  // The driver's default: first too small a buffer, then one that fits.
+  vector<BYTE> full(1024, 0xCD);
+  auto* dm = reinterpret_cast<DEVMODEW*>(full.data());
+  LONG needed = 10;
+  BOOL ok = convert(&printer[0], nullptr, dm, &needed, 0x04 /* CDM_DRIVER_DEFAULT */);
+  o.Raw("default_small", Obj().Bool("ok", ok).Num("error", ok ? 0 : GetLastError())
+                             .Num("needed", needed).Bool("untouched", full[0] == 0xCD).Done());
+  needed = static_cast<LONG>(full.size());
+  ok = convert(&printer[0], nullptr, dm, &needed, 0x04);
+  o.Raw("default", Obj().Bool("ok", ok).Num("needed", needed).Raw("devmode", DevmodeJson(dm)).Done());
+
+  // That device mode, landscape, into the NT 3.51 layout and into a public
+  // part that ends before the form name.
+  dm->dmOrientation = DMORIENT_LANDSCAPE;
+  vector<BYTE> old_layout(1024, 0xCD);
+  auto* out = reinterpret_cast<DEVMODEW*>(old_layout.data());
+  needed = static_cast<LONG>(old_layout.size());
+  ok = convert(&printer[0], dm, out, &needed, 0x02 /* CDM_CONVERT351 */);
+  o.Raw("convert351", Obj().Bool("ok", ok).Num("needed", needed).Raw("devmode", DevmodeJson(out))
+                          .Bool("end_untouched", old_layout[needed] == 0xCD).Done());
+  vector<BYTE> short_layout(1024, 0xCD);
+  out = reinterpret_cast<DEVMODEW*>(short_layout.data());
+  out->dmSpecVersion = 0x0300;
+  out->dmSize = static_cast<WORD>(offsetof(DEVMODEW, dmFormName));
+  out->dmDriverExtra = 4;
+  needed = static_cast<LONG>(short_layout.size());
+  ok = convert(&printer[0], dm, out, &needed, 0x01 /* CDM_CONVERT */);
+  o.Raw("convert_short", Obj().Bool("ok", ok).Num("needed", needed).Num("size", out->dmSize)
+                             .Num("extra", out->dmDriverExtra).Num("fields", out->dmFields)
+                             .Num("orientation", out->dmOrientation)
+                             .Bool("end_untouched", short_layout[needed] == 0xCD).Done());
+  needed = 0;
+  ok = convert(&printer[0], dm, out, &needed, 0x40 /* no such mode */);
+  o.Raw("convert_bad_mode", Outcome(ok, GetLastError()));
+
+  o.Num("device_sheets_without_ui", device_sheets(nullptr, 0));
+  o.Bool("printer_event", printer_event(&printer[0], 3 /* PRINTER_EVENT_INITIALIZE */, 1, 0));
+  o.Bool("driver_event", driver_event(1 /* DRIVER_EVENT_INITIALIZE */, 3, nullptr, 0));
+  o.Bool("query", query(nullptr));
+  o.Bool("upgrade", upgrade(1, nullptr));
+  FreeLibrary(dll);
+  return o.Done();
+}
+
 string Driver(const wstring& printer, const wstring& folder) {
   Obj o;
   const wstring dir = DriverDirectory();
@@ -288,6 +362,7 @@ string Driver(const wstring& printer, const wstring& folder) {
 
   o.Raw("capabilities", Capabilities(name, port));
   ClosePrinter(h);
+  o.Raw("direct", DirectCalls(dir + L"\\3\\" + config, name));
   return o.Done();
 }
 
@@ -356,6 +431,34 @@ string Ports(const wstring& monitor) {
     RegCloseKey(key);
   }
   o.Raw("port_keys", Array(keys));
+  return o.Done();
+}
+
+// The monitor's interface library called as the spooler calls it: add and
+// configure, then delete the port (which goes to the monitor through its
+// transceiver).
+string InterfaceCalls(const wstring& library, wstring port) {
+  Obj o;
+  HMODULE dll = LoadLibraryW(library.c_str());
+  using InitFn = PMONITORUI(WINAPI*)();
+  auto init = dll ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(
+                        GetProcAddress(dll, "InitializePrintMonitorUI")))
+                  : nullptr;
+  PMONITORUI ui = init ? init() : nullptr;
+  o.Bool("loaded", ui != nullptr);
+  if (!ui) return o.Done();
+  o.Num("size", ui->dwMonitorUISize);
+  PWSTR added = reinterpret_cast<PWSTR>(1);
+  BOOL ok = ui->pfnAddPortUI(nullptr, nullptr, port.c_str(), &added);
+  o.Raw("add", Obj().Bool("ok", ok).Num("error", ok ? 0 : GetLastError())
+                   .Bool("no_name", added == nullptr).Done());
+  ok = ui->pfnConfigurePortUI(nullptr, nullptr, port.c_str());
+  o.Raw("configure", Outcome(ok, GetLastError()));
+  ok = ui->pfnDeletePortUI(nullptr, nullptr, port.c_str());
+  o.Raw("delete", Outcome(ok, GetLastError()));
+  ok = ui->pfnDeletePortUI(nullptr, nullptr, port.c_str());
+  o.Raw("delete_again", Outcome(ok, GetLastError()));
+  FreeLibrary(dll);
   return o.Done();
 }
 
@@ -447,6 +550,8 @@ int wmain(int argc, wchar_t** argv) {
     json = Monitor(args[0], args[1], vector<wstring>(args.begin() + 2, args.end()));
   } else if (command == L"ports" && args.size() == 1) {
     json = Ports(args[0]);
+  } else if (command == L"monitorui" && args.size() == 2) {
+    json = InterfaceCalls(args[0], args[1]);
   } else if (command == L"deleteport" && args.size() == 2) {
     json = RemovePort(args[1]);
   } else if (command == L"service" && args.size() == 2) {
