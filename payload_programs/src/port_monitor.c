@@ -377,6 +377,8 @@ static BOOL WINAPI MonEnumPorts(HANDLE hMonitor, LPWSTR pName, DWORD Level, LPBY
     *pcReturned = 0;
     if (needed > cbBuf || (needed > 0 && !pPorts)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    } else if (count == 0) {
+        ok = TRUE;
     } else {
         /* The structures first, the strings behind them. */
         WCHAR* text = (WCHAR*)(pPorts + count * entry);
