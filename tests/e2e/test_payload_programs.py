@@ -123,7 +123,7 @@ class PayloadProgramCase(E2ECase):
 
 def expected_devmode(printer, form_index, forms, dpi, orientation=1, copies=1):
     name, width, height = forms[form_index]
-    return {"device": printer, "spec": 0x401, "size": DEVMODEW_SIZE, "extra": PRIVATE_SIZE,
+    return {"device": printer, "spec_version": 0x401, "size": DEVMODEW_SIZE, "extra": PRIVATE_SIZE,
             "fields": PUBLIC_FIELDS | FORM_FIELDS | RESOLUTION_FIELDS,
             "orientation": orientation, "paper": DMPAPER_USER + form_index, "width": width,
             "length": height, "copies": copies, "quality": dpi, "yres": dpi, "form": name}
@@ -189,7 +189,7 @@ class ConfigurationLibrary(PayloadProgramCase):
         self.assertEqual(direct["default"], {"ok": True, "needed": 236,
                                              "devmode": expected_devmode(printer, 0, forms, 300)})
         nt351 = dict(expected_devmode(printer, 0, forms, 300, orientation=2),
-                     spec=0x320, size=188, extra=0)
+                     spec_version=0x320, size=188, extra=0)
         self.assertEqual(direct["convert351"],
                          {"ok": True, "needed": 188, "devmode": nt351, "end_untouched": True})
         # A public part that ends before the form name loses that field only.

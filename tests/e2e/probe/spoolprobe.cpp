@@ -108,7 +108,7 @@ wstring DriverDirectory() {
 string DevmodeJson(const DEVMODEW* dm) {
   return Obj()
       .Str("device", wstring(dm->dmDeviceName, wcsnlen(dm->dmDeviceName, CCHDEVICENAME)))
-      .Num("spec", dm->dmSpecVersion)
+      .Num("spec_version", dm->dmSpecVersion)
       .Num("size", dm->dmSize)
       .Num("extra", dm->dmDriverExtra)
       .Num("fields", dm->dmFields)
