@@ -98,7 +98,7 @@ TEST(PageFlowNames, MakeUniquePrinterName) {
         SCOPED_TRACE(c.label);
         fakes::FakeSpooler sp;
         for (const auto& n : c.printers) sp.AddPrinter(n);
-        const u16 got = ui::MakeUniquePrinterName(sp, c.wanted, c.language);
+        const u16 got = engine::MakeUniquePrinterName(sp, c.wanted, c.language);
         EXPECT_EQ(got, c.result);
         EXPECT_LE(got.size(), 255u);
         for (const auto& n : c.printers) EXPECT_NE(got, n);
@@ -107,8 +107,8 @@ TEST(PageFlowNames, MakeUniquePrinterName) {
     fakes::FakeSpooler sp;
     sp.AddPrinter(u"Q712");
     sp.printersFail = true;
-    EXPECT_EQ(ui::MakeUniquePrinterName(sp, u"Q712", ui::kUiEnglish), u"Q712");
-    EXPECT_EQ(ui::MakeUniquePrinterName(sp, u16(256, u'x'), ui::kUiEnglish), u16(255, u'x'));
+    EXPECT_EQ(engine::MakeUniquePrinterName(sp, u"Q712", ui::kUiEnglish), u"Q712");
+    EXPECT_EQ(engine::MakeUniquePrinterName(sp, u16(256, u'x'), ui::kUiEnglish), u16(255, u'x'));
 }
 
 // -------------------------------------------------------------- messages
