@@ -3,8 +3,9 @@
 #include <string>
 
 #include "engine/install_log.h"
-#include "engine/install_names.h"
-#include "engine/printer_names.h"
+#include "engine/install_paths.h"
+#include "engine/printer_name.h"
+#include "engine/unique_printer_name.h"
 
 namespace engine {
 

@@ -41,7 +41,7 @@ int AddMonitorPort(InstallServices& services, const core::u16& portName, const c
 //
 // Files come only from the install folder and go only into the driver
 // directory, its "3" folder and the system directory. A printer name that is
-// not safe (engine/install_names.h), an install folder or a driver or system
+// not safe (IsSafePrinterName), an install folder or a driver or system
 // directory whose paths would not fit 255 units, or a missing system
 // directory ends the registration with 0 before anything is written there,
 // with the log line "Printer name refused\r\n" or

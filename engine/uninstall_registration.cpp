@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/install_names.h"
+#include "engine/printer_name.h"
 
 namespace engine {
 

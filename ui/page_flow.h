@@ -1,6 +1,6 @@
 // The wizard's page flow: what Next and Back check and decide, the control
 // changes of each page, the preparation of the installation, and the
-// folder and printer-name helpers that the installation engine uses too.
+// printer-name helpers that the installation engine uses too.
 //
 // The dialog copies its controls into a WizardState, calls OnNext / OnBack,
 // shows the message or carries out the steps of the outcome in order, and
@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "core/text.h"
-#include "engine/printer_names.h"
+#include "engine/folders.h"
+#include "engine/unique_printer_name.h"
 #include "os/files.h"
 #include "os/spooler.h"
 #include "os/system.h"
@@ -26,21 +27,14 @@ using core::kModelTableSize;
 using core::ModelTable;
 using core::PrinterModel;
 
-// Folder paths are built in 256-unit buffers.
-constexpr std::size_t kMaxFolderPath = 255;
+// The folder helper is shared with the installation engine's deployment.
+using engine::CreateFolderPath;
+using engine::kMaxFolderPath;
 using engine::kMaxPrinterName;
 
-// Creates every missing folder of an absolute path "X:\...". Returns 1 when
-// the folder exists afterwards, 0 when the path is longer than 255 units (it
-// is refused, never cut), its second unit is not ':', the drive (first two
-// units) is not accessible, or a level cannot be created. Levels are the
-// prefixes before each backslash from the fourth unit on; a trailing
-// backslash ends the work.
-int CreateFolderPath(os::FileSystem& fs, const core::u16& path);
-
 // The printer-name helpers (NumberedPrinterName, MakeUniqueName,
-// MakeUniquePrinterName) live in engine/printer_names.h: the registration
-// uses the same rule again.
+// MakeUniquePrinterName) live in engine/unique_printer_name.h: the
+// registration uses the same rule again.
 
 // The label of the Cancel button on the finished page.
 core::u16 FinishLabel(int uiLanguage, const TextIni& ini);
@@ -147,7 +141,7 @@ std::vector<UiStep> EnteringPageSteps(std::int32_t page, core::u16view portEntry
 // network port name, a failed add-port call, or a new network port that
 // cannot be found stop without a message. On the printer page the name is
 // checked before anything is written (serial settings, network ports): an
-// unsafe name (engine/install_names.h), or one whose driver or monitor file
+// unsafe name (engine::IsSafePrinterName), or one whose driver or monitor file
 // paths would not fit, gives kPrinterNameInvalid; an install folder
 // "<folder>\<unique name>\Inf" over 255 units gives kFolderInvalid. Only
 // the printer page talks to the services. Next on the installing page (the worker's completion) goes

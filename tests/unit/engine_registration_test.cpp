@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/spooler_registration.h"
-#include "engine_test_support.h"
+#include "engine_journal_world.h"
 
 namespace {
 
@@ -85,6 +85,16 @@ protected:
         return out;
     }
     std::string Log() const { return w->log.Text(); }
+
+    // Answers of the port list, in order; an empty one cancels it.
+    void QueuePortAnswers(const std::vector<u16>& answers) {
+        for (const u16& a : answers) {
+            if (a.empty())
+                w->observer.QueuePortCancel();
+            else
+                w->observer.QueuePortAnswer(a);
+        }
+    }
 
     // Sources only from the install folder; targets only directly in the
     // driver directory, its "3" folder or the system directory.
@@ -183,7 +193,7 @@ TEST_F(Registration, X86StepByStep) {
 
     EXPECT_EQ(result.portName, u"Q712-Port:");
     EXPECT_EQ(result.addedPrinterName, u"Q712");
-    EXPECT_EQ(w->observer.portListRuns, 0);
+    EXPECT_EQ(w->observer.PortRequests(), 0);
 }
 
 TEST_F(Registration, X64StepByStep) {
@@ -223,7 +233,7 @@ TEST_F(Registration, X64StepByStep) {
     };
     EXPECT_EQ(w->journal, expected);
     ExpectCopiesStayInTheirFolders();
-    EXPECT_EQ(w->system.redirectionDepth, 0);
+    EXPECT_EQ(w->system.redirectionActive, 0);
 
     EXPECT_EQ(w->disk.ContentsString(d3 + u"Image.dll"), "Image.dll.x64");
     EXPECT_EQ(w->disk.ContentsString(d + u"Q712UI.dll"), "plotui.dll.x64");
@@ -315,9 +325,9 @@ TEST_F(Registration, X86MonitorAndPortTable) {
         SCOPED_TRACE(c.label);
         Reset();
         c.setup(w->spooler);
-        w->observer.portChoices.assign(c.choices.begin(), c.choices.end());
+        QueuePortAnswers(c.choices);
         EXPECT_EQ(Run(Variant::kX86), c.result);
-        EXPECT_EQ(w->observer.portListRuns, c.portLists);
+        EXPECT_EQ(w->observer.PortRequests(), c.portLists);
         std::string log = c.log;
         if (c.result == 1) log += "*********** call AddPrinter\r\n*********** AddPrinter success\r\nAddPrinter hPrinter = 5a10\r\n";
         EXPECT_EQ(Log(), log);
@@ -336,7 +346,7 @@ TEST_F(Registration, X86MonitorAndPortTable) {
 
 TEST_F(Registration, X86MonitorRefusedSkipsItsPort) {
     w->spooler.addMonitorError = 126;
-    w->observer.portChoices = {u"COM1:"};
+    QueuePortAnswers({u"COM1:"});
     ASSERT_EQ(Run(Variant::kX86), 1);
     const Lines calls = {"AddMonitor Label USB Printer Monitor", "port list", "EnumPorts",
                          "AddPrinterDriver Q712 Driver"};
@@ -353,9 +363,9 @@ TEST_F(Registration, X86PortNameInTheLogGoesThroughTheCodePage) {
     result.driverName = u"Q712 Étiquette Driver";
     w->spooler.addPortExResult = os::AddPortExResult::kFailed;
     w->spooler.addPortExError = 87;
-    w->observer.portChoices = {u""};
+    QueuePortAnswers({u""});
     EXPECT_EQ(Run(Variant::kX86), 0);
-    EXPECT_EQ(Log(), "AddPortEx = 87 PortName=Q712 ?tiquette-Port:\r\n");
+    EXPECT_EQ(Log(), "AddPortEx = 87 PortName=Q712 \xC9tiquette-Port:\r\n");
 }
 
 TEST_F(Registration, X86WithoutPortConfirmationKeepsTheChosenPort) {
@@ -386,9 +396,9 @@ TEST_F(Registration, X64MissingPortBringsUpThePortList) {
         Reset();
         plan.portPrefix = c.chosen;
         w->spooler.portResult = c.enumeration;
-        w->observer.portChoices.assign(c.choices.begin(), c.choices.end());
+        QueuePortAnswers(c.choices);
         EXPECT_EQ(Run(Variant::kX64), c.result);
-        EXPECT_EQ(w->observer.portListRuns, c.choices.empty() ? 0 : 1);
+        EXPECT_EQ(w->observer.PortRequests(), c.choices.empty() ? 0 : 1);
         EXPECT_TRUE(w->spooler.monitors.empty());
         if (c.result == 1) {
             EXPECT_EQ(w->spooler.added.at(0).info.portName, c.printerPort);
@@ -434,7 +444,7 @@ TEST_F(Registration, SpoolerRefusalsEndWithTheirLogLine) {
             EXPECT_TRUE(w->spooler.added.empty());
             EXPECT_TRUE(Entries("SetPrinterData").empty());
             EXPECT_TRUE(result.addedPrinterName.empty());
-            EXPECT_EQ(w->observer.portListRuns, 0);
+            EXPECT_EQ(w->observer.PortRequests(), 0);
         }
     }
 }
@@ -651,7 +661,7 @@ TEST_F(Registration, PathLimitsOfTheDriverAndSystemDirectories) {
             w->system.systemDirectory = s;
             EXPECT_EQ(Run(v), c.result);
             EXPECT_EQ(w->disk.HasFile(s + u"\\Q712MonUI.dll"), c.monitorFilesCopied);
-            EXPECT_EQ(w->system.redirectionDepth, 0);
+            EXPECT_EQ(w->system.redirectionActive, 0);
             if (c.result == 0) {
                 EXPECT_NE(Log().find("Printer name refused\r\n"), std::string::npos);
             }
@@ -674,7 +684,7 @@ TEST_F(Registration, NoSystemDirectoryCopiesNothingThere) {
         for (const auto& copy : w->fs.copies) EXPECT_EQ(copy.source.find(u"Rad80"), u16::npos);
         EXPECT_TRUE(Entries("AddMonitor").empty());
         EXPECT_TRUE(w->spooler.drivers.empty());
-        EXPECT_EQ(w->system.redirectionDepth, 0);
+        EXPECT_EQ(w->system.redirectionActive, 0);
         w->log.files.clear();
     }
 }

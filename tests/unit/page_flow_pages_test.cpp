@@ -6,7 +6,7 @@
 
 #include "fakes/fake_fs.h"
 #include "fakes/fake_spooler.h"
-#include "fakes/fake_system.h"
+#include "fakes/fake_system_info.h"
 #include "ui/page_flow.h"
 
 namespace {

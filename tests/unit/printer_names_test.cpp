@@ -3,14 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/install_names.h"
-#include "engine/printer_names.h"
+#include "engine/install_paths.h"
+#include "engine/unique_printer_name.h"
 #include "fakes/fake_spooler.h"
 
 namespace {
 
 using core::u16;
-using Problem = engine::PrinterNameProblem;
 
 constexpr int kEnglish = 0;
 constexpr int kChinese = 1;
@@ -61,71 +60,7 @@ TEST(PrinterNames, MakeUniquePrinterName) {
     EXPECT_EQ(engine::MakeUniquePrinterName(sp, u16(256, u'x'), kEnglish), u16(255, u'x'));
 }
 
-// -------------------------------------------------------- name safety
-
-TEST(PrinterNames, CheckPrinterName) {
-    struct Case {
-        u16 name;
-        Problem problem;
-    } cases[] = {
-        {u"Q712", Problem::kNone},
-        {u"Label Printer Printer", Problem::kNone},
-        {u"Q712 (copy 1)", Problem::kNone},
-        {u"标签打印机 (副本 2)", Problem::kNone},
-        {u"Étiquette-1_2&3#'", Problem::kNone},
-        {u".hidden", Problem::kNone},   // a leading dot is a plain name
-        {u" Q712", Problem::kNone},     // so is a leading blank
-        {u"CONSOLE", Problem::kNone},   // longer than a device name
-        {u"COM10", Problem::kNone},
-        {u"LPT", Problem::kNone},
-        {u"NULL.txt", Problem::kNone},
-        {u"a.CON", Problem::kNone},     // the device name must come first
-        {u16(255, u'n'), Problem::kNone},
-        {u"", Problem::kEmpty},
-        {u16(256, u'n'), Problem::kTooLong},
-        {u"a\\b", Problem::kForbiddenCharacter},
-        {u"..\\..\\Windows", Problem::kForbiddenCharacter},
-        {u"a/b", Problem::kForbiddenCharacter},
-        {u"C:x", Problem::kForbiddenCharacter},
-        {u"a*b", Problem::kForbiddenCharacter},
-        {u"a?b", Problem::kForbiddenCharacter},
-        {u"a\"b", Problem::kForbiddenCharacter},
-        {u"a<b", Problem::kForbiddenCharacter},
-        {u"a>b", Problem::kForbiddenCharacter},
-        {u"a|b", Problem::kForbiddenCharacter},
-        {u"a,b", Problem::kForbiddenCharacter},
-        {u"a\tb", Problem::kForbiddenCharacter},
-        {u"line\r\nAddPrinter = 0", Problem::kForbiddenCharacter},
-        {u16(u"a") + u'\0' + u"b", Problem::kForbiddenCharacter},
-        {u"a\x1F", Problem::kForbiddenCharacter},
-        {u"a\x7F", Problem::kForbiddenCharacter},
-        {u"Q712.", Problem::kBadEnding},
-        {u"Q712 ", Problem::kBadEnding},
-        {u".", Problem::kBadEnding},
-        {u"..", Problem::kBadEnding},
-        {u"CON", Problem::kReservedDeviceName},
-        {u"con", Problem::kReservedDeviceName},
-        {u"PRN", Problem::kReservedDeviceName},
-        {u"Aux", Problem::kReservedDeviceName},
-        {u"NUL", Problem::kReservedDeviceName},
-        {u"COM1", Problem::kReservedDeviceName},
-        {u"com9", Problem::kReservedDeviceName},
-        {u"COM0", Problem::kReservedDeviceName},
-        {u"LPT1", Problem::kReservedDeviceName},
-        {u"lpt9", Problem::kReservedDeviceName},
-        {u"COM\u00B9", Problem::kReservedDeviceName},
-        {u"LPT\u00B3", Problem::kReservedDeviceName},
-        {u"CONIN$", Problem::kReservedDeviceName},
-        {u"NUL.txt", Problem::kReservedDeviceName},
-        {u"LPT1.Printer.dll", Problem::kReservedDeviceName},
-        {u"CON .txt", Problem::kReservedDeviceName},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(core::Utf16ToUtf8(c.name));
-        EXPECT_EQ(engine::CheckPrinterName(c.name), c.problem);
-        EXPECT_EQ(engine::IsSafePrinterName(c.name), c.problem == Problem::kNone);
-    }
-}
+// ------------------------------------------------- derived path limits
 
 // Each derived path at 254, 255 and 256 units.
 TEST(PrinterNames, DerivedPathLimits) {

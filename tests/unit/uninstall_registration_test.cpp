@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/uninstall_registration.h"
-#include "engine_test_support.h"
+#include "engine_journal_world.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/printer_names.h"
+#include "engine/unique_printer_name.h"
 
 #include <unordered_set>
 

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "core/text.h"
+#include "engine/printer_name.h"
 #include "os/spooler.h"
 
 namespace engine {
 
 // Printer names are held in 256-unit buffers.
-constexpr std::size_t kMaxPrinterName = 255;
+constexpr std::size_t kMaxPrinterName = kMaxInstallPrinterName;
 
 // The numbered form of a printer name: "%s (副本 %d)" for the Chinese
 // interface (uiLanguage 1), "%s (copy %d)" otherwise (Russian uses the

@@ -1,12 +1,12 @@
-// Which printer names and folders the installation can use safely.
+// Whether the paths that the installation builds from the printer name fit
+// their 256-unit buffers.
 //
-// The printer name becomes a folder name (the install folder), part of file
-// names in the spooler's driver directory and in the system directory, and
-// part of registry key names (product key, uninstall entry, the spooler's
-// own keys). A name that Windows would read as a path, a device or a
-// different file, or whose paths would not fit their 256-unit buffers, is
-// refused before anything is written, by the wizard on Next of the printer
-// page and again by the registration itself.
+// The printer name becomes a folder name (the install folder and its "Inf"
+// sub-folder) and part of file names in the spooler's driver directory and
+// in the system directory. Together with IsSafePrinterName
+// (engine/printer_name.h) these checks decide, before anything is written,
+// whether the installation can use a name: the wizard on Next of the printer
+// page, and again the registration itself.
 #pragma once
 
 #include <cstddef>
@@ -17,20 +17,6 @@ namespace engine {
 
 // Longest path, in UTF-16 units, that the installation builds.
 constexpr std::size_t kMaxPathUnits = 255;
-
-enum class PrinterNameProblem {
-    kNone,
-    kEmpty,
-    kTooLong,              // more than kMaxPrinterName units
-    kForbiddenCharacter,   // \ / : * ? " < > | , or a control character
-    kReservedDeviceName,   // CON, PRN, AUX, NUL, COM0-9, LPT0-9, ... also with an extension
-    kBadEnding,            // ends in a dot or a blank
-};
-
-PrinterNameProblem CheckPrinterName(core::u16view name);
-inline bool IsSafePrinterName(core::u16view name) {
-    return CheckPrinterName(name) == PrinterNameProblem::kNone;
-}
 
 // "<folder>\<name>", without doubling a backslash the folder ends in: the
 // install folder the wizard derives from the chosen folder.

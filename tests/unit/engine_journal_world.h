@@ -1,7 +1,8 @@
-// The engine's services as fakes, wired into one InstallServices, with the
-// file system and the log recorded into the same journal as the spooler,
-// the system, the registry, the profile writer, the service manager, the
-// shell and the observer, so that a test sees every call in order.
+// The engine's services as fakes, wired into one InstallServices, every one
+// of them writing the same journal: the file system's copies and deletions,
+// the log's entries, and the calls of the spooler, the system, the
+// registry, the profile writer, the service manager, the shell and the
+// observer, so that a test sees every call in order.
 #pragma once
 
 #include <string>
@@ -9,15 +10,16 @@
 
 #include "engine/install_plan.h"
 #include "fakes/call_recorder.h"
+#include "fakes/fake_code_page.h"
 #include "fakes/fake_fs.h"
 #include "fakes/fake_log_sink.h"
-#include "fakes/fake_observer.h"
 #include "fakes/fake_profile.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_service_manager.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_spooler.h"
-#include "fakes/fake_system.h"
+#include "fakes/fake_system_info.h"
+#include "fakes/recording_observer.h"
 
 namespace enginetest {
 
@@ -105,7 +107,7 @@ struct EngineWorld {
     fakes::FakeSystemInfo system;
     fakes::FakeCodePage codePage;
     RecordingLog log{journal};
-    fakes::FakeObserver observer;
+    fakes::RecordingObserver observer;
     engine::InstallServices services{fs, spooler, registry, profiles, serviceManager, shell, system, codePage, log};
 };
 
