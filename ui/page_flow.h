@@ -141,11 +141,12 @@ std::vector<UiStep> EnteringPageSteps(std::int32_t page, core::u16view portEntry
 // network port name, a failed add-port call, or a new network port that
 // cannot be found stop without a message. On the printer page the name is
 // checked before anything is written (serial settings, network ports): an
-// unsafe name (engine::IsSafePrinterName), or one whose driver or monitor file
-// paths would not fit, gives kPrinterNameInvalid; an install folder
+// unsafe name (engine::IsSafePrinterName), or one whose driver or monitor
+// file paths would not fit, gives kPrinterNameInvalid; an install folder
 // "<folder>\<unique name>\Inf" over 255 units gives kFolderInvalid. Only
-// the printer page talks to the services. Next on the installing page (the worker's completion) goes
-// to the finished page; on every other page it does nothing.
+// the printer page talks to the services. Next on the installing page (the
+// worker's completion) goes to the finished page; on every other page it
+// does nothing.
 FlowOutcome OnNext(WizardState& state, FlowContext& ctx);
 
 // Back, from the folder or the printer page; elsewhere nothing.
