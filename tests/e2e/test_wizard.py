@@ -114,10 +114,12 @@ class WizardCase(E2ECase):
     needs_installer = True
 
     def setUp(self):
+        # Installer processes; none outlives the scenario. Stopped after the
+        # final screenshot, which then shows where the scenario ended.
+        self._runs = []
+        self.addCleanup(lambda: [self._stop(proc) for proc in self._runs])
         super().setUp()
         self.drive_c = self.prefix.path / "drive_c"
-        self._runs = []  # installer processes; none outlives the scenario
-        self.addCleanup(lambda: [self._stop(proc) for proc in self._runs])
 
     # --- the run
     def start(self, language, fixtures=None, locale=None, log_name="installer.log"):
