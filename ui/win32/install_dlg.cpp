@@ -109,18 +109,6 @@ void CInstallDlg::ExtractStartupFiles() {
                                  oswin::Files(), [this](int position) { SetProgress(position); });
 }
 
-int CInstallDlg::ExtractFromMemory(const std::uint8_t* source, std::int32_t compressedLength,
-                                   const core::u16& outputPath, std::int32_t* counter, std::int32_t total) {
-    return payload::ExtractFromMemory(source, compressedLength, outputPath, counter, total, oswin::Files(),
-                                      [this](int position) { SetProgress(position); });
-}
-
-int CInstallDlg::ExtractFromImageFile(os::InputFile& file, std::int32_t compressedLength,
-                                      const core::u16& outputPath, std::int32_t* counter, std::int32_t total) {
-    return payload::ExtractFromImageFile(file, compressedLength, outputPath, counter, total, oswin::Files(),
-                                         [this](int position) { SetProgress(position); });
-}
-
 // ---- initialisation -------------------------------------------------------------
 
 ui::TextIni CInstallDlg::Ini() const { return ui::TextIni{&oswin::Profiles(), ui::TextIniPath(m_strWorkingFolder)}; }
@@ -295,6 +283,13 @@ void CInstallDlg::ShowMessage(ui::MessageId id) {
 }
 
 void CInstallDlg::OnNext() {
+    // On the installing page Next is disabled: the command comes from the
+    // worker's success. Any other copy of it (one posted from outside while
+    // the worker still runs) would let the dialog close under the worker.
+    if (m_wndWizard.m_nPage.load() == ui::PageInstalling) {
+        const engine::InstallResult* result = m_worker.Result();
+        if (!result || !result->succeeded) return;
+    }
     CaptureControls();
     PageServices services(*this);
     const ui::TextIni ini = Ini();

@@ -1,8 +1,7 @@
 // CInstallDlg: the installer's main window, a five-page wizard on template
 // 102. The custom-painted panel covers its upper part; the printer-page
 // controls and the progress bar are ordinary dialog controls shown and
-// hidden by the page flow. It also owns the payload's memory copy and the
-// extraction entry points, because the extraction moves its progress bar.
+// hidden by the page flow. It also owns the payload's memory copy.
 //
 // Entering the installing page starts the install worker with one plan of
 // the choices made. Everything the worker wants shown (progress, wait line,
@@ -17,7 +16,6 @@
 #include "core/text.h"
 #include "engine/install_plan.h"
 #include "engine/win32/install_worker.h"
-#include "os/files.h"
 #include "ui/model_catalogue.h"
 #include "ui/page_flow.h"
 #include "ui/port_choice.h"
@@ -48,12 +46,9 @@ public:
     // Writes the start-up members of the memory copy into the working folder.
     void ExtractStartupFiles();
 
-    // The two extraction engines, with progress reported to the bar (when
-    // its window exists). Any thread.
-    int ExtractFromMemory(const std::uint8_t* source, std::int32_t compressedLength, const core::u16& outputPath,
-                          std::int32_t* counter, std::int32_t total);
-    int ExtractFromImageFile(os::InputFile& file, std::int32_t compressedLength, const core::u16& outputPath,
-                             std::int32_t* counter, std::int32_t total);
+    // Moves the progress bar (PBM_SETPOS on 1004) when its window exists.
+    // This dialog's thread only: the install worker's progress arrives as
+    // a message, and deployment runs the extraction engines in the engine.
     void SetProgress(int position);
 
     // The network port that the spooler added last and the list does not
