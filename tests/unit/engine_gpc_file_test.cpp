@@ -181,7 +181,10 @@ TEST(InstallDriverAndPrinter, Outcomes) {
         SpoolerBench b;
         b.spooler.driverDirectoryError = c.directoryError;
         // 255 units with "\Shop PrinterGPC.pcd" appended: one too many.
-        if (c.longDirectory) b.spooler.driverDirectory = u"C:\\" + u16(255 - 3 - 20 + 1, u'd');
+        if (c.longDirectory) {
+            b.spooler.driverDirectory = u"C:\\" + u16(255 - 3 - 20 + 1, u'd');
+            b.fs.AddDirectory(b.spooler.driverDirectory);
+        }
         b.spooler.defaultFails = c.defaultFails;
         if (c.gpcFails) b.fs.FailCreate(kGpcPath);
         b.plan.setAsDefault = c.setAsDefault;
