@@ -4,8 +4,9 @@ Each scenario starts the installer in a fresh prefix copy whose spooler
 ports, printers and USB devices are set by registry fixtures, answers the
 language dialog and drives the wizard from outside: what every page shows,
 the checks of Next with their message boxes, what reaches the disk and the
-registry, and how the wizard ends. The installation engine is not built yet,
-so the worker ends every installation on the failure page.
+registry, and how the wizard ends. The spooler registration is not built
+yet, so every installation deploys its files and then ends on the failure
+page.
 
 Screenshots of every page and message box land in the scenario's artefacts
 folder (see README.md)."""
@@ -169,8 +170,8 @@ class WizardCase(E2ECase):
                    what=f"the printer name {name!r}")
 
     def install_to_final_page(self, wizard, shot=None):
-        """Next on the printer page: the installing page, then (without an
-        installation engine) the failure page."""
+        """Next on the printer page: the installing page, then (without the
+        spooler registration) the failure page."""
         wizard.click(wz.NEXT)
         wizard.wait_page("final", timeout=30)
         if shot:
@@ -651,9 +652,13 @@ class WizardUsbPrinter(WizardCase):
         self.choose_model(wizard, 2, name)
         self.install_to_final_page(wizard, "usb-final")
         self.assertTrue(self.host_path(f"C:\\e2e usb\\{name}\\Inf").is_dir())
+        # The detection's lines come first, each naming the printer found;
+        # the deployment's own lines follow them.
         line = f"**** vid&pid={vid_pid.lower()} subkey=lp0001\r\n".encode("ascii")
-        log = (self.drive_c / INSTALL_LOG).read_bytes()
-        self.assertTrue(log and log == line * (len(log) // len(line)), log)
+        lines = (self.drive_c / INSTALL_LOG).read_bytes().splitlines(keepends=True)
+        detection = [entry for entry in lines if b"vid&pid" in entry]
+        self.assertTrue(detection and set(detection) == {line}, lines)
+        self.assertEqual(lines[:len(detection)], detection)
         self.finish(wizard)
 
     def test_printer_of_an_unknown_model_is_not_preselected(self):
