@@ -437,6 +437,26 @@ class Prefix:
             self._drivers.append(Driver(self))
         return self._drivers[0]
 
+    def driver_once(self, locale, *args, timeout=60.0):
+        """Runs one driver command in a process of its own under `locale`
+        (the prefix's driver runs under en_US): what a program sees that
+        depends on the code page, such as the ANSI paths of a shell link.
+        Returns the answer; ok=false raises DriverError."""
+        out = self.path / f"driver-once-{os.getpid()}-{time.monotonic_ns()}.json"
+        proc = self.start(self.session.wdrive, locale, args=args, log=out)
+        try:
+            self.wait_exit(proc, timeout)
+            lines = [line for line in out.read_bytes().decode("utf-8", "replace").splitlines()
+                     if line.startswith("{")]
+        finally:
+            out.unlink(missing_ok=True)
+        if not lines:
+            raise HarnessError(f"wdrive {args[0]} under {locale} answered nothing")
+        answer = json.loads(lines[-1])
+        if not answer.get("ok"):
+            raise DriverError(f"{args[0]}: {answer.get('error')}")
+        return answer
+
     def wait_exit(self, proc, timeout):
         try:
             return proc.wait(timeout=timeout)
