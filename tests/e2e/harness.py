@@ -654,6 +654,10 @@ class Driver:
     def redraw(self, hwnd):
         return self.call("redraw", hwnd)
 
+    def move(self, hwnd, x, y):
+        """Moves a top-level window to screen position (x, y)."""
+        return self.call("move", hwnd, x, y)
+
     def click_wait(self, hwnd, click_id, watch_id, state, timeout=60.0):
         """Clicks one control and waits until another is hidden, visible,
         enabled or disabled; returns the milliseconds between the two,

@@ -117,13 +117,36 @@ class InstallCase(WizardCase):
         self.wait_final(wizard, language, outcome, shot_prefix)
         return wizard
 
-    def port_list(self, language):
+    def port_list(self, language, wizard, shot_prefix):
         """The port list dialog the registration opens: visible, without an
-        owner, in the installer's process."""
+        owner, in the installer's process. While it is open the wizard stays
+        on its installing page: both are screenshot, the list moved off the
+        wizard first."""
         window = self.drv.find_one(timeout=INSTALL_TIMEOUT, exe=INSTALLER_EXE, visible=True,
                                    caption=NAMES[language]["select port"])
         self.assertEqual(window["owner"], 0, "the port list has an owner")
+        wizard.wait_page("installing")
+        self.shot(f"{shot_prefix}-{language}-dialog", window["hwnd"])
+        right = self.drv.dump(wizard.hwnd)["rect"][2]
+        self.drv.move(window["hwnd"], right + 20, 0)
+        self.shot(f"{shot_prefix}-{language}-installing", wizard.hwnd)
         return window
+
+    def walk_and_remove_port(self, language, port_entry, **walk):
+        """The printer page with an LPT port chosen, which is then deleted
+        from the prefix: the wizard's snapshot has it, the spooler no
+        longer lists it."""
+        wizard = self.to_printer_page(language, fixtures=wz.ports_fixture(PORTS),
+                                      port=port_entry, **walk)
+        self.assertTrue(self.drv.reg_delete(wz.PORTS_KEY_SHORT, port_entry + ":"))
+        self.assertNotIn(port_entry + ":", [p["name"] for p in self.drv.ports()])
+        return wizard
+
+    def answer_port_list(self, dialog, port):
+        rows = self.drv.dump(dialog["hwnd"])["controls"][1009]["rows"]
+        self.drv.lvselect(dialog["hwnd"], 1009, [r["cells"][0] for r in rows].index(port))
+        self.drv.click(dialog["hwnd"], 1)
+        self.drv.wait_gone(dialog["hwnd"], timeout=wz.STEP_TIMEOUT)
 
     # --- what the installation left
     def host(self, windows_path):
@@ -467,22 +490,12 @@ class InstallPortList(InstallCase):
     checks it: the port was in the wizard's snapshot and is deleted from
     the prefix before Next."""
 
-    def walk_and_remove_port(self, language, port_entry, **walk):
-        wizard = self.to_printer_page(language, fixtures=wz.ports_fixture(PORTS),
-                                      port=port_entry, **walk)
-        self.assertTrue(self.drv.reg_delete(wz.PORTS_KEY_SHORT, port_entry + ":"))
-        self.assertNotIn(port_entry + ":", [p["name"] for p in self.drv.ports()])
-        return wizard
-
     def test_cancelled_port_list_fails_and_keeps_the_default_printer(self):
         name = self.model(1)["name"]
         existing = self.fixture_default_printer()
         wizard = self.walk_and_remove_port("English", "LPT1", model=1, default=True)
         wizard.click(wz.NEXT)
-        dialog = self.port_list("English")
-        wizard.wait_page("installing")
-        self.shot("port-list-English-installing", wizard.hwnd)
-        self.shot("port-list-English-dialog", dialog["hwnd"])
+        dialog = self.port_list("English", wizard, "port-list")
         rows = self.drv.dump(dialog["hwnd"])["controls"][1009]
         self.assertEqual([c["text"] for c in rows["columns"]], ["Port", "Description", "Monitor"])
         self.assertEqual([r["cells"][0] for r in rows["rows"]],
@@ -502,10 +515,7 @@ class InstallPortList(InstallCase):
         name = model["name"]
         wizard = self.walk_and_remove_port("Chinese", "LPT2", model=1, default=False)
         wizard.click(wz.NEXT)
-        dialog = self.port_list("Chinese")
-        wizard.wait_page("installing")
-        self.shot("port-list-Chinese-installing", wizard.hwnd)
-        self.shot("port-list-Chinese-dialog", dialog["hwnd"])
+        dialog = self.port_list("Chinese", wizard, "port-list")
         rows = self.drv.dump(dialog["hwnd"])["controls"][1009]
         self.assertEqual([c["text"] for c in rows["columns"]], ["端口", "描述", "监视器"])
         names = [r["cells"][0] for r in rows["rows"]]
@@ -514,9 +524,7 @@ class InstallPortList(InstallCase):
         self.drv.click(dialog["hwnd"], 1)
         with self.assertRaises(DriverError):
             self.drv.wait_gone(dialog["hwnd"], timeout=1.5)
-        self.drv.lvselect(dialog["hwnd"], 1009, names.index("COM2:"))
-        self.drv.click(dialog["hwnd"], 1)
-        self.drv.wait_gone(dialog["hwnd"], timeout=wz.STEP_TIMEOUT)
+        self.answer_port_list(dialog, "COM2:")
         self.wait_final(wizard, "Chinese", "succeeded", "port-list")
         chosen = self.default_folder("Chinese")
         self.assert_printer(name, "COM2:", False, model, "Chinese")
@@ -547,11 +555,15 @@ class InstallRefused(InstallCase):
 
     def test_refused_driver_ends_on_the_failure_page(self):
         # A volatile driver branch refuses the persistent key of a new driver
-        # (ERROR_CHILD_MUST_BE_VOLATILE).
+        # (ERROR_CHILD_MUST_BE_VOLATILE). The chosen port is gone too, so
+        # that the port list holds the installing page for its screenshot;
+        # the answer is FILE:.
         name = self.model(2)["name"]
         wz.refuse_new_drivers(self.drv)
-        wizard = self.install("Russian", fixtures=wz.ports_fixture(PORTS), model=2, port="LPT1",
-                              default=True, shot_prefix="refused-driver", outcome="failed")
+        wizard = self.walk_and_remove_port("Russian", "LPT1", model=2, default=True)
+        wizard.click(wz.NEXT)
+        self.answer_port_list(self.port_list("Russian", wizard, "refused-driver"), "FILE:")
+        self.wait_final(wizard, "Russian", "failed", "refused-driver")
         self.assertEqual(wizard.controls()[wz.CANCEL]["text"], "Finish")
         self.assert_nothing_registered(name, "Russian", [], None)
         self.assertEqual(self.drv.drivers("Windows x64"), [])

@@ -788,6 +788,16 @@ string Run(const vector<wstring>& a) {
                                      static_cast<LPARAM>(lp)))
         .Done();
   }
+  if (cmd == L"move") {
+    // move <hwnd> <x> <y>: moves a top-level window (keeps its size and
+    // Z order), e.g. so that a screenshot of the window below shows it.
+    HWND h = NeedWindow(a, 1);
+    long long x = NeedInt(a, 2, "x"), y = NeedInt(a, 3, "y");
+    if (!SetWindowPos(h, nullptr, static_cast<int>(x), static_cast<int>(y), 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+      FailWin32("SetWindowPos");
+    return o.Done();
+  }
   if (cmd == L"redraw") {
     // redraw <hwnd>: invalidates the window with its frame and children, then
     // waits until its thread has taken the messages queued before; the paint
