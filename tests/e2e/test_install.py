@@ -270,6 +270,8 @@ class InstallCase(WizardCase):
             "Language": NAMES[language]["language"], "PrinterName": printer,
             "StartMenuDir": menu, "Uninstaller": link, "PrinterDriver": f"{printer} Driver",
             "MonitorName": NAMES[language]["monitor"], "PortName": port})
+        self.assertIsNone(self.drv.reg_values(rf"HKLM\SOFTWARE\{printer}", 32),
+                          "a product key in the 32-bit view")
         uninstaller = install + "\\Uninstaller.exe"
         # The process's own view: the 64-bit one for the 64-bit build.
         self.assert_sz_values(rf"HKLM\{UNINSTALL}\{printer}", {
