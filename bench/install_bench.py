@@ -10,9 +10,10 @@ Each run takes a fresh copy of the prefix template:
   LPT1, default box checked); the driver inside the prefix clicks Next and
   polls until the final page shows, timing both ends with the performance
   counter; the run counts only when the printer was installed;
-- floor: install_floor.exe makes the same file, spooler, registry, shell
-  and service calls directly (see install_floor.cpp), with the payload's
-  members already inflated and the GPC file of an installer run.
+- floor: install_floor.exe (tests/e2e/driver/install_floor.cpp, a Win32
+  program like the driver) makes the same file, spooler, registry, shell
+  and service calls directly, with the payload's members already inflated
+  and the GPC file of an installer run.
 
 Prints every run, the medians and their ratio (the aim is at most 1.5).
 Exits non-zero only when a run could not be made; the ratio is
@@ -39,7 +40,7 @@ PORT_ENTRY = "LPT1"
 
 def build_floor():
     """install_floor.exe, built beside the driver when its source is newer."""
-    source = HERE / "install_floor.cpp"
+    source = HERE.parent / "tests" / "e2e" / "driver" / "install_floor.cpp"
     exe = harness.BIN / "install_floor.exe"
     harness.BIN.mkdir(parents=True, exist_ok=True)
     if not exe.exists() or source.stat().st_mtime > exe.stat().st_mtime:
