@@ -3,6 +3,7 @@
 
   check_pe.py EXE --arch i686|x86_64 [installer options]
   check_pe.py EXE --arch i686|x86_64 --program [--dll] [--export NAME ...]
+  check_pe.py EXE --arch i686|x86_64 --uninstaller
 
 Installer mode (the default) checks
   (a) PE32 for i686 / PE32+ for x86_64, GUI subsystem;
@@ -17,6 +18,10 @@ Installer mode (the default) checks
 
 Program mode checks (a), (b), (e) (the placeholder programs carry the same
 version) and, with --dll / --export, the DLL flag and named exports.
+
+Uninstaller mode checks (a), (b), (c), (e), that it is a program (not a DLL)
+whose version resource names "Uninstaller.exe" and does not call it a
+placeholder, and that it carries an icon (the uninstall entry shows it).
 
 Prints what it found; exits 1 when a check fails, 2 on unusable input.
 """
@@ -682,6 +687,7 @@ def main(argv):
     ap.add_argument('--program', action='store_true', help='a placeholder program, not the installer')
     ap.add_argument('--dll', action='store_true', help='with --program: must be a DLL')
     ap.add_argument('--export', action='append', help='with --program: a name the DLL exports')
+    ap.add_argument('--uninstaller', action='store_true', help='the uninstaller program')
     ap.add_argument('--payload-size', type=int)
     ap.add_argument('--payload-file')
     ap.add_argument('--expect-member', action='append')
@@ -703,7 +709,15 @@ def main(argv):
     except (BadFile, struct.error) as e:
         r.fail('import table unreadable: %s' % e)
     strings = check_version(res, r)
-    if args.program:
+    if args.uninstaller:
+        if strings is not None:
+            r.check(strings.get('OriginalFilename') == 'Uninstaller.exe'
+                    and 'placeholder' not in strings.get('FileDescription', '').lower(),
+                    'version resource names Uninstaller.exe and is no placeholder')
+        r.check(not pe.characteristics & IMAGE_FILE_DLL, 'not a DLL')
+        check_manifest(res, args.arch, r)
+        r.check(any(k[0] == RT_GROUP_ICON for k in res), 'an icon')
+    elif args.program:
         if strings is not None:
             r.check('placeholder' in strings.get('FileDescription', '').lower(),
                     'version resource calls it a placeholder')
