@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the built Windows executables: both installers (and their appended
-# copies) and the placeholder payload programs of both architectures.
+# copies), both uninstallers and the placeholder payload programs of both
+# architectures.
 #   tests/build/run_checks.sh [BUILD_ROOT]    (default: build/ of the repository)
 # Exits non-zero when an executable is missing or a check fails.
 set -uo pipefail
@@ -47,6 +48,12 @@ for pair in win32:i686 win64:x86_64; do
     payload=(--payload-file "$container" "${members[@]}")
   fi
   run "$exe" --arch "$arch" "${payload[@]}"
+  if [ -f "$dir/Uninstaller.exe" ]; then
+    run "$dir/Uninstaller.exe" --arch "$arch" --uninstaller
+  else
+    echo "$dir/Uninstaller.exe: FAIL  not built"
+    failed=1
+  fi
   if [ -f "$dir/LabelPrinterSetup-appended.exe" ]; then
     run "$dir/LabelPrinterSetup-appended.exe" --arch "$arch" --appended "${payload[@]}"
   fi
@@ -62,7 +69,6 @@ for dir in "$build/win32" "$build/win64"; do
       run "$bin/$f" --arch "$arch" --program --dll
     done
     run "$bin/Rad80PrinterMon.dll" --arch "$arch" --program --dll --export InitializePrintMonitor2
-    run "$bin/Uninstaller.exe" --arch "$arch" --program
   done
   break
 done
