@@ -6,9 +6,10 @@ namespace uninstall {
 
 namespace {
 
+// Why nothing was found, for the log.
 const char* LookupName(Lookup lookup) {
     switch (lookup) {
-        case Lookup::kFound: return "Found";
+        case Lookup::kFound: return "NothingLeft";
         case Lookup::kNoSettings: return "NoSettings";
         case Lookup::kUnusableName: return "UnusableName";
         case Lookup::kFolderMismatch: return "FolderMismatch";
