@@ -54,6 +54,12 @@ public:
     // target. 145 when the folder is not empty.
     virtual std::uint32_t RemoveFolder(const core::u16& path) = 0;
 
+    // Renames a file that is in use to a new name in its folder that no
+    // file has yet ("<path>.<n>.del"), which Windows allows for a loaded
+    // library; *aside receives the new path. A file opened without delete
+    // sharing cannot be renamed.
+    virtual std::uint32_t RenameAside(const core::u16& path, core::u16* aside) = 0;
+
     // MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the file, or an
     // empty folder, is deleted when the system next starts.
     virtual std::uint32_t DeleteAtRestart(const core::u16& path) = 0;

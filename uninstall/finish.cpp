@@ -32,8 +32,12 @@ FinishResult FinishRemoval(const Options& options, const std::vector<core::u16>&
         code = files.DeleteFile(program);
     }
     if (InUse(code)) {
-        const std::uint32_t later = files.DeleteAtRestart(program);
-        log.Line("DeleteFile = %u FileName=%s AtRestart\r\n", static_cast<unsigned>(code), log.Ansi(program).c_str());
+        // Renamed first where possible, so that a new installation into the
+        // same folder before the restart keeps its own program.
+        core::u16 aside;
+        const core::u16& doomed = files.RenameAside(program, &aside) == 0 ? aside : program;
+        const std::uint32_t later = files.DeleteAtRestart(doomed);
+        log.Line("DeleteFile = %u FileName=%s AtRestart\r\n", static_cast<unsigned>(code), log.Ansi(doomed).c_str());
         if (later != 0) return FinishResult::kFolderKept;
         const std::uint32_t folderLater = files.DeleteAtRestart(folder);
         log.Line("RemoveDirectory = %u Directory=%s AtRestart\r\n", static_cast<unsigned>(folderLater),

@@ -194,7 +194,7 @@ private:
                 const std::uint32_t code = os_.files.DeleteFile(step.target);
                 if (code == 0) return {StepResult::kDone, 0};
                 if (Gone(code)) return {StepResult::kAbsent, code};
-                if (InUse(code) && os_.files.DeleteAtRestart(step.target) == 0) return {StepResult::kAtRestart, code};
+                if (InUse(code) && LeaveToRestart(step.target)) return {StepResult::kAtRestart, code};
                 return {StepResult::kFailed, code};
             }
             case StepKind::kRemoveFolder: {
@@ -221,6 +221,18 @@ private:
             }
         }
         return {StepResult::kFailed, 0};
+    }
+
+    // A file in use is renamed first where the system allows it, and the
+    // renamed file is what the restart deletes: an installation made before
+    // the restart writes the same names again, and its files must survive.
+    bool LeaveToRestart(const core::u16& path) {
+        core::u16 aside;
+        if (os_.files.RenameAside(path, &aside) == 0) {
+            log_.Line("MoveFile = 0 FileName=%s NewName=%s\r\n", log_.Ansi(path).c_str(), log_.Ansi(aside).c_str());
+            return os_.files.DeleteAtRestart(aside) == 0;
+        }
+        return os_.files.DeleteAtRestart(path) == 0;
     }
 
     // The steps below the folder of step `index` that did not remove their

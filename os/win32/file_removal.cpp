@@ -78,6 +78,20 @@ std::uint32_t FileRemoval::RemoveFolder(const core::u16& path) {
     return ::RemoveDirectoryW(W(path)) ? 0 : ::GetLastError();
 }
 
+std::uint32_t FileRemoval::RenameAside(const core::u16& path, core::u16* aside) {
+    NoRedirection scope;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (int n = 1; n < 100 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++n) {
+        const core::u16 candidate = path + u"." + core::DecimalU16(n) + u".del";
+        if (::MoveFileExW(W(path), W(candidate), 0)) {
+            *aside = candidate;
+            return 0;
+        }
+        error = ::GetLastError();
+    }
+    return error;
+}
+
 std::uint32_t FileRemoval::DeleteAtRestart(const core::u16& path) {
     NoRedirection scope;
     return ::MoveFileExW(W(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? 0 : ::GetLastError();

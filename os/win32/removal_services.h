@@ -50,6 +50,7 @@ public:
     bool List(const core::u16& folder, std::vector<os::FolderEntry>* entries) override;
     std::uint32_t DeleteFile(const core::u16& path) override;
     std::uint32_t RemoveFolder(const core::u16& path) override;
+    std::uint32_t RenameAside(const core::u16& path, core::u16* aside) override;
     std::uint32_t DeleteAtRestart(const core::u16& path) override;
 };
 

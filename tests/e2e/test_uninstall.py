@@ -188,14 +188,17 @@ WINE_LEFTOVERS = [
 
 # ------------------------------------------------------------------ installing
 
+def first_model(session):
+    members = {k.lower(): v for k, v in installer_members(session.installer).items()}
+    return wz.read_models(members["printername.txt"])[0]
+
+
 def install(case, language="English", locale=None, shot_prefix="install"):
-    """Walks the wizard with the first model on a USB printer fixture and the
-    default folder to a successful installation; returns the printer name
-    the installation recorded."""
-    prefix, drv = case.prefix, case.drv
-    members = {k.lower(): v for k, v in installer_members(case.session.installer).items()}
-    model_name, vid_pid = wz.read_models(members["printername.txt"])[0]
-    prefix.import_registry(wz.usb_printer_fixture(vid_pid))
+    """Walks the wizard with the first model on the USB printer fixture and
+    the default folder to a successful installation; returns the printer
+    name the installation recorded."""
+    prefix = case.prefix
+    model_name, _ = first_model(case.session)
     wizard = wz.start_wizard(prefix, case.session.installer, locale or LOCALE[language], language,
                              log=case.art.folder / "installer.log")
     wizard.click(wz.NEXT)
@@ -233,6 +236,12 @@ def windows_path_to_host(prefix, path):
 class Uninstalling(E2ECase):
     needs_installer = True
     time_limit = 420.0
+
+    def setUp(self):
+        super().setUp()
+        # A connected USB printer of the first model, part of the machine
+        # before any snapshot: the printer page then passes with its port.
+        self.prefix.import_registry(wz.usb_printer_fixture(first_model(self.session)[1]))
 
     def start_uninstaller(self, program, args=(), locale="en_US.UTF-8", log="uninstaller.log"):
         return self.prefix.start(program, locale, args=args, log=self.art.folder / log)

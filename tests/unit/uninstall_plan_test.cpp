@@ -297,6 +297,23 @@ TEST(UninstallPlan, AFileInUseWaitsForTheRestartAndTheRecordsStayForTheFinishing
     EXPECT_FALSE(after.sys.registry.KeyExists(os::RegistryView::k64Bit, u"SOFTWARE\\Label P1"));
 }
 
+TEST(UninstallPlan, ALoadedLibraryIsRenamedSoThatAnInstallationBeforeTheRestartKeepsItsFile) {
+    Machine m(false);
+    m.Install(kP1);
+    const core::u16 library = m.D() + u"\\3\\Label P1UI.dll";
+    m.sys.files.SetLoaded(library);
+    const auto outcome = Execute(m, m.Plan(kP1));
+    EXPECT_EQ(outcome.exitCode, uninstall::kExitRestartRequired);
+    EXPECT_EQ(m.sys.files.atRestart, std::vector<core::u16>{library + u".1.del"});
+    EXPECT_FALSE(m.sys.files.Has(library));
+
+    // Installed again before the restart: the restart takes only the old file.
+    m.sys.files.AddFile(library);
+    m.sys.files.Restart();
+    EXPECT_TRUE(m.sys.files.Has(library));
+    EXPECT_FALSE(m.sys.files.Has(library + u".1.del"));
+}
+
 TEST(UninstallPlan, ADriverTheSpoolerHoldsWaitsWithItsFilesForTheRestart) {
     Machine m(false);
     m.Install(kP1);

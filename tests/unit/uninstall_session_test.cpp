@@ -189,6 +189,18 @@ TEST_F(FinishStep, AProgramStillHeldIsLeftToTheRestart) {
     EXPECT_EQ(m.sys.files.atRestart, (std::vector<core::u16>{folder + u"\\Uninstaller.exe", folder}));
 }
 
+TEST_F(FinishStep, ALoadedProgramIsRenamedBeforeTheRestartTakesIt) {
+    const core::u16 folder = Machine::Folder(kP1);
+    m.sys.files.AddFile(folder + u"\\Uninstaller.exe");
+    m.sys.files.SetLoaded(folder + u"\\Uninstaller.exe");
+    EXPECT_EQ(Finish(folder), uninstall::FinishResult::kAtRestart);
+    EXPECT_EQ(m.sys.files.atRestart, (std::vector<core::u16>{folder + u"\\Uninstaller.exe.1.del", folder}));
+    // A new installation into the folder before the restart keeps it.
+    m.sys.files.AddFile(folder + u"\\Uninstaller.exe");
+    m.sys.files.Restart();
+    EXPECT_TRUE(m.sys.files.Has(folder + u"\\Uninstaller.exe"));
+}
+
 TEST_F(FinishStep, FoldersItMayNotRemoveAreNotTouched) {
     m.sys.files.AddFile(u"C:\\Windows\\Uninstaller.exe");
     const auto state = m.Snapshot();

@@ -275,8 +275,26 @@ std::uint32_t FakeFileRemoval::DeleteFile(const core::u16& path) {
     if (it->second.kind == os::PathKind::kFolder || it->second.kind == os::PathKind::kFolderLink)
         return os::kErrorAccessDenied;
     if (inUse_.count(it->first)) return os::kErrorSharingViolation;
+    if (loaded_.count(it->first)) return os::kErrorAccessDenied;
     entries_.erase(it);
     return 0;
+}
+
+std::uint32_t FakeFileRemoval::RenameAside(const core::u16& path, core::u16* aside) {
+    journal_.push_back("RenameAside " + Utf8(path));
+    const auto it = entries_.find(Fold(path));
+    if (it == entries_.end()) return os::kErrorFileNotFound;
+    if (inUse_.count(it->first)) return os::kErrorSharingViolation;
+    for (int n = 1;; ++n) {
+        const core::u16 candidate = path + u"." + core::DecimalU16(n) + u".del";
+        if (entries_.count(Fold(candidate))) continue;
+        const bool wasLoaded = loaded_.erase(it->first) != 0;
+        entries_.erase(it);
+        entries_[Fold(candidate)] = Entry{candidate, os::PathKind::kFile};
+        if (wasLoaded) loaded_.insert(Fold(candidate));
+        *aside = candidate;
+        return 0;
+    }
 }
 
 std::uint32_t FakeFileRemoval::RemoveFolder(const core::u16& path) {
@@ -294,6 +312,7 @@ std::uint32_t FakeFileRemoval::RemoveFolder(const core::u16& path) {
 
 void FakeFileRemoval::Restart() {
     inUse_.clear();
+    loaded_.clear();
     for (const auto& path : atRestart) {
         const auto it = entries_.find(Fold(path));
         if (it == entries_.end()) continue;

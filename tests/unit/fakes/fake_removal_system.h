@@ -105,7 +105,10 @@ public:
     void AddFolder(const core::u16& path);  // and every missing folder above it
     void AddFile(const core::u16& path);    // and its folders
     void AddLink(const core::u16& path, bool toFolder);
+    // Open without delete sharing: neither deleted nor renamed (32).
     void SetInUse(const core::u16& path) { inUse_.insert(Fold(path)); }
+    // A library the system has loaded: not deleted (5), but renamed.
+    void SetLoaded(const core::u16& path) { loaded_.insert(Fold(path)); }
     bool Has(const core::u16& path) const { return entries_.count(Fold(path)) != 0; }
     // Every path with its kind, sorted.
     std::vector<std::string> Dump() const;
@@ -120,6 +123,7 @@ public:
     bool List(const core::u16& folder, std::vector<os::FolderEntry>* entries) override;
     std::uint32_t DeleteFile(const core::u16& path) override;
     std::uint32_t RemoveFolder(const core::u16& path) override;
+    std::uint32_t RenameAside(const core::u16& path, core::u16* aside) override;
     std::uint32_t DeleteAtRestart(const core::u16& path) override;
 
 private:
@@ -128,7 +132,7 @@ private:
         os::PathKind kind;
     };
     std::map<std::string, Entry> entries_;
-    std::set<std::string> inUse_;
+    std::set<std::string> inUse_, loaded_;
     Journal& journal_;
 };
 
