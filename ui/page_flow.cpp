@@ -2,6 +2,9 @@
 
 #include "engine/install_paths.h"
 #include "engine/printer_name.h"
+#include "ui/dialog_texts.h"
+
+#include <unordered_set>
 
 namespace ui {
 
@@ -159,6 +162,18 @@ FlowOutcome OnBack(WizardState& state) {
         out.steps = {S::kHidePrinterControls, S::kHideSerialControls, S::kShowFolderField,
                      S::kShowBrowse};
     out.steps.push_back(S::kInvalidatePanel);
+    return out;
+}
+
+FlowOutcome OnInstallFailed(WizardState& state, int uiLanguage) {
+    using S = UiStep;
+    FlowOutcome out;
+    if (state.page != PageInstalling) return out;
+    state.page = PageFailed;
+    out.moved = true;
+    out.steps = {S::kHideNext,     S::kHideBack,     S::kSetCancelLabel,
+                 S::kHideProgress, S::kEnableCancel, S::kInvalidatePanel};
+    out.cancelLabel = FailureFinishLabel(uiLanguage);
     return out;
 }
 

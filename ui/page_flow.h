@@ -152,6 +152,11 @@ FlowOutcome OnNext(WizardState& state, FlowContext& ctx);
 // Back, from the folder or the printer page; elsewhere nothing.
 FlowOutcome OnBack(WizardState& state);
 
+// The worker's failure, on the installing page: the failure page with only
+// the finish button ("完成" for Chinese, else "Finish"), the progress bar
+// hidden. On any other page nothing changes.
+FlowOutcome OnInstallFailed(WizardState& state, int uiLanguage);
+
 // The preparation on entering the installing page: the unique printer name
 // (also the base name; the driver name is "<name> Driver", cut to 255
 // units), the default-printer choice, the install folder

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <setupapi.h>
+#include <winsvc.h>
 
 #include <utility>
 
@@ -81,11 +83,35 @@ struct IconTraits {  // icons loaded with LR_SHARED must not use this
     static void Close(Type h) { ::DestroyIcon(h); }
 };
 
+struct ServiceHandleTraits {  // OpenSCManagerW, CreateServiceW, OpenServiceW
+    using Type = SC_HANDLE;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { ::CloseServiceHandle(h); }
+};
+struct DeviceInfoSetTraits {  // SetupDiGetClassDevsW: empty is INVALID_HANDLE_VALUE
+    using Type = HDEVINFO;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::SetupDiDestroyDeviceInfoList(h); }
+};
+// ClosePrinter for a handle from OpenPrinterW / AddPrinterW. winspool is not
+// in the import table: the function is looked up in the system folder's
+// winspool.drv (win/system_libraries.h). Without it the handle cannot be
+// closed and is left to the end of the process.
+void ClosePrinterHandle(HANDLE printer);
+struct PrinterHandleTraits {
+    using Type = HANDLE;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { ClosePrinterHandle(h); }
+};
+
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
 using UniqueKey = Unique<RegKeyTraits>;
 using UniqueLibrary = Unique<LibraryTraits>;
+using UniqueServiceHandle = Unique<ServiceHandleTraits>;
+using UniqueDeviceInfoSet = Unique<DeviceInfoSetTraits>;
+using UniquePrinter = Unique<PrinterHandleTraits>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
 using UniquePen = Unique<GdiObjectTraits<HPEN>>;
 using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
@@ -167,7 +193,8 @@ private:
     T* p_ = nullptr;
 };
 
-// CoInitializeEx / CoUninitialize for one thread.
+// CoInitializeEx / CoUninitialize for one thread. Every successful
+// initialisation is ended again, S_FALSE (already initialised) included.
 class ComScope {
 public:
     explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED) : hr_(::CoInitializeEx(nullptr, model)) {}
@@ -177,6 +204,8 @@ public:
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     bool Ok() const { return SUCCEEDED(hr_); }
+    // S_OK only when this scope initialised COM on the thread for the first time.
+    bool Fresh() const { return hr_ == S_OK; }
 
 private:
     HRESULT hr_;

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "app/startup.h"
-#include "app/win32/globals.h"
 #include "os/win32/services.h"
 #include "ui/win32/install_dlg.h"
+#include "ui/win32/run_values.h"
 #include "ui/win32/select_language.h"
 #include "win/handles.h"
 
@@ -46,10 +46,11 @@ public:
 
     void SetUiLanguage(int uiLanguage) override { app_.UiLanguage = uiLanguage; }
     bool LoadTexts(const core::u16& path) override {
-        return texts::LoadInstallTexts(path, oswin::Files(), app::InstallTexts);
+        return texts::LoadInstallTexts(path, oswin::Files(), run::InstallTexts);
     }
     void RunWizard() override {
         app_.m_pMainWnd = &wizard_;
+        wizard_.SetUiLanguage(app_.UiLanguage);
         wizard_.DoModal();
     }
 

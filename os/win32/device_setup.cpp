@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "os/win32/services.h"
+#include "win/handles.h"
 
 namespace oswin {
 
@@ -11,31 +12,24 @@ namespace {
 
 const GUID kUsbPrintInterface = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
 
-struct DeviceSet {
-    HDEVINFO set;
-    ~DeviceSet() {
-        if (set != INVALID_HANDLE_VALUE) ::SetupDiDestroyDeviceInfoList(set);
-    }
-};
-
 }  // namespace
 
 std::vector<core::u16> DeviceSetup::PresentUsbPrinterPaths() {
     std::vector<core::u16> paths;
-    DeviceSet devices{::SetupDiGetClassDevsW(&kUsbPrintInterface, nullptr, nullptr,
-                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)};
-    if (devices.set == INVALID_HANDLE_VALUE) return paths;
+    win::UniqueDeviceInfoSet devices(
+        ::SetupDiGetClassDevsW(&kUsbPrintInterface, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!devices) return paths;
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof(data);
-        if (!::SetupDiEnumDeviceInterfaces(devices.set, nullptr, &kUsbPrintInterface, index, &data)) break;
+        if (!::SetupDiEnumDeviceInterfaces(devices.Get(), nullptr, &kUsbPrintInterface, index, &data)) break;
         DWORD needed = 0;
-        ::SetupDiGetDeviceInterfaceDetailW(devices.set, &data, nullptr, 0, &needed, nullptr);
+        ::SetupDiGetDeviceInterfaceDetailW(devices.Get(), &data, nullptr, 0, &needed, nullptr);
         if (needed < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) break;
         std::vector<BYTE> buffer(needed);
         auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-        if (!::SetupDiGetDeviceInterfaceDetailW(devices.set, &data, detail, needed, nullptr, nullptr)) break;
+        if (!::SetupDiGetDeviceInterfaceDetailW(devices.Get(), &data, detail, needed, nullptr, nullptr)) break;
         // DevicePath is terminated within the size the call reported.
         const size_t maxChars = (needed - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) / sizeof(wchar_t);
         size_t length = 0;

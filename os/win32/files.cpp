@@ -128,6 +128,11 @@ core::u16 ProfileReader::ReadString(const core::u16& path, const core::u16& sect
     return U16(buffer);
 }
 
+bool ProfileWriter::WriteString(const core::u16& path, const core::u16& section, const core::u16& key,
+                                const core::u16& value) {
+    return ::WritePrivateProfileStringW(W(section), W(key), W(value), W(path)) != FALSE;
+}
+
 FileSystem& Files() {
     static FileSystem instance;
     return instance;
@@ -135,6 +140,11 @@ FileSystem& Files() {
 
 ProfileReader& Profiles() {
     static ProfileReader instance;
+    return instance;
+}
+
+ProfileWriter& ProfileWrites() {
+    static ProfileWriter instance;
     return instance;
 }
 

@@ -6,8 +6,10 @@
 #include "os/log_file.h"
 #include "os/profile.h"
 #include "os/registry.h"
+#include "os/service_manager.h"
 #include "os/shell.h"
 #include "os/spooler.h"
+#include "os/system.h"
 
 namespace oswin {
 
@@ -29,6 +31,12 @@ class ProfileReader : public os::ProfileReader {
 public:
     core::u16 ReadString(const core::u16& path, const core::u16& section, const core::u16& key,
                          const core::u16& fallback, std::size_t capacity) override;
+};
+
+class ProfileWriter : public os::ProfileWriter {
+public:
+    bool WriteString(const core::u16& path, const core::u16& section, const core::u16& key,
+                     const core::u16& value) override;
 };
 
 class Shell : public os::Shell {
@@ -77,6 +85,29 @@ public:
     bool SetDefaultPrinter(const core::u16& printerName) override;
 };
 
+// OpenSCManagerW / CreateServiceW / ChangeServiceConfig2W / StartServiceW
+// (advapi32).
+class ServiceManager : public os::ServiceManager {
+public:
+    std::unique_ptr<os::ServiceManagerSession> Open() override;
+};
+
+// The kernel32 functions that older systems lack (IsWow64Process, the
+// redirection pair) are looked up at run time.
+class SystemInfo : public os::SystemInfo {
+public:
+    core::u16 SystemDirectory() override;
+    bool IsRunningOnWow64() override;
+    std::unique_ptr<os::RedirectionScope> DisableRedirection() override;
+    core::u16 ModulePath() override;
+};
+
+class CodePage : public os::CodePage {
+public:
+    core::u16 ToWide(std::string_view ansi) override;
+    std::string ToAnsi(core::u16view wide, bool* lossless) override;
+};
+
 // Process-wide instances.
 FileSystem& Files();
 ProfileReader& Profiles();
@@ -85,6 +116,10 @@ Registry& SystemRegistry();
 DeviceSetup& Devices();
 LogSink& Logs();
 Spooler& PrintSpooler();
+ProfileWriter& ProfileWrites();
+ServiceManager& Services();
+SystemInfo& System();
+CodePage& AnsiCodePage();
 
 // core::u16 <-> wchar_t views (same size and representation on Windows).
 inline const wchar_t* W(const core::u16& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "os/win32/services.h"
+#include "win/handles.h"
 
 namespace oswin {
 
@@ -42,8 +43,36 @@ Shell& ShellFolders() {
     return instance;
 }
 
-os::ShortcutResult Shell::CreateShortcut(const core::u16&, const core::u16&, const core::u16&) {
-    return os::ShortcutResult::kNoLinkObject;  // not available in this build yet
+namespace {
+
+// The shell's link object and the two interfaces used on it, spelled out
+// here so that no GUID library is needed.
+const CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kShellLinkWideInterface = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+}  // namespace
+
+os::ShortcutResult Shell::CreateShortcut(const core::u16& target, const core::u16& workingFolder,
+                                         const core::u16& linkPath) {
+    // Only a fresh apartment of our own: a thread that had COM already is
+    // left alone (S_FALSE is still balanced by the scope's CoUninitialize).
+    const win::ComScope com(COINIT_APARTMENTTHREADED);
+    if (!com.Fresh()) return os::ShortcutResult::kComNotFresh;
+    // The interfaces are released before the scope ends COM.
+    win::ComPtr<IShellLinkW> link;
+    win::ComPtr<IPersistFile> file;
+    if (FAILED(::CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkWideInterface,
+                                  link.PutVoid())) ||
+        !link || FAILED(link->QueryInterface(kPersistFileInterface, file.PutVoid())) || !file) {
+        return os::ShortcutResult::kNoLinkObject;
+    }
+    // SetPath answers S_FALSE for a target that does not exist yet but keeps
+    // it; the results are not looked at.
+    link->SetPath(W(target));
+    link->SetWorkingDirectory(W(workingFolder));
+    file->Save(W(linkPath), TRUE);
+    return os::ShortcutResult::kSaved;
 }
 
 }  // namespace oswin

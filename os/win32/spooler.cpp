@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "os/win32/services.h"
+#include "win/handles.h"
 #include "win/system_libraries.h"
 
 namespace oswin {
@@ -17,6 +18,15 @@ struct WinspoolApi {
     decltype(&::AddPortW) AddPort = nullptr;
     decltype(&::DeletePortW) DeletePort = nullptr;
     decltype(&::ConfigurePortW) ConfigurePort = nullptr;
+    decltype(&::GetPrinterDriverDirectoryW) GetPrinterDriverDirectory = nullptr;
+    decltype(&::AddMonitorW) AddMonitor = nullptr;
+    // Not declared by every winspool.h; its signature is fixed by the API.
+    BOOL(WINAPI* AddPortEx)(LPWSTR server, DWORD level, LPBYTE port, LPWSTR monitorName) = nullptr;
+    decltype(&::AddPrinterDriverW) AddPrinterDriver = nullptr;
+    decltype(&::AddPrinterW) AddPrinter = nullptr;
+    decltype(&::SetPrinterDataW) SetPrinterData = nullptr;
+    // Ordinal 204 of winspool.drv: SetDefaultPrinterW, never looked up by name.
+    BOOL(WINAPI* SetDefaultPrinter)(LPCWSTR) = nullptr;
 
     static const WinspoolApi& Get() {
         static const WinspoolApi api = Load();
@@ -37,6 +47,13 @@ private:
         Resolve(module, "AddPortW", &api.AddPort);
         Resolve(module, "DeletePortW", &api.DeletePort);
         Resolve(module, "ConfigurePortW", &api.ConfigurePort);
+        Resolve(module, "GetPrinterDriverDirectoryW", &api.GetPrinterDriverDirectory);
+        Resolve(module, "AddMonitorW", &api.AddMonitor);
+        Resolve(module, "AddPortExW", &api.AddPortEx);
+        Resolve(module, "AddPrinterDriverW", &api.AddPrinterDriver);
+        Resolve(module, "AddPrinterW", &api.AddPrinter);
+        Resolve(module, "SetPrinterDataW", &api.SetPrinterData);
+        Resolve(module, MAKEINTRESOURCEA(204), &api.SetDefaultPrinter);
         return api;
     }
 };
@@ -100,22 +117,119 @@ Spooler& PrintSpooler() {
     return instance;
 }
 
-// The engine's calls: not available in this build yet.
-bool Spooler::PrinterDriverDirectory(core::u16*, std::uint32_t* error) {
-    *error = ERROR_CALL_NOT_IMPLEMENTED;
-    return false;
+namespace {
+
+// The spooler's structures take non-const strings that it only reads.
+wchar_t* In(const core::u16& s) { return const_cast<wchar_t*>(W(s)); }
+
+// Error code for a winspool function that could not be found.
+constexpr DWORD kMissingFunction = ERROR_PROC_NOT_FOUND;
+
+class Win32PrinterHandle : public os::PrinterHandle {
+public:
+    explicit Win32PrinterHandle(win::UniquePrinter printer) : printer_(std::move(printer)) {}
+
+    std::uint32_t SetData(const core::u16& valueName, std::uint32_t type,
+                          const std::vector<std::uint8_t>& bytes) override {
+        const auto& api = WinspoolApi::Get();
+        if (!api.SetPrinterData) return kMissingFunction;
+        // SetPrinterDataW returns the error code itself (not through GetLastError).
+        return api.SetPrinterData(printer_.Get(), In(valueName), type, const_cast<BYTE*>(bytes.data()),
+                                  static_cast<DWORD>(bytes.size()));
+    }
+
+    std::uintptr_t Value() const override { return reinterpret_cast<std::uintptr_t>(printer_.Get()); }
+
+private:
+    win::UniquePrinter printer_;
+};
+
+}  // namespace
+
+bool Spooler::PrinterDriverDirectory(core::u16* directory, std::uint32_t* error) {
+    directory->clear();
+    const auto& api = WinspoolApi::Get();
+    if (!api.GetPrinterDriverDirectory) {
+        *error = kMissingFunction;
+        return false;
+    }
+    // Level 1 is the bare path. A directory longer than MAX_PATH characters
+    // fails with ERROR_INSUFFICIENT_BUFFER.
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD needed = 0;
+    if (!api.GetPrinterDriverDirectory(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(buffer),
+                                       static_cast<DWORD>(MAX_PATH * sizeof(wchar_t)), &needed)) {
+        *error = ::GetLastError();
+        return false;
+    }
+    *directory = U16(buffer);
+    return true;
 }
-std::uint32_t Spooler::AddMonitor(const core::u16&, const core::u16&, const core::u16&) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+
+std::uint32_t Spooler::AddMonitor(const core::u16& name, const core::u16& environment, const core::u16& dllPath) {
+    const auto& api = WinspoolApi::Get();
+    if (!api.AddMonitor) return kMissingFunction;
+    MONITOR_INFO_2W info{};
+    info.pName = In(name);
+    info.pEnvironment = In(environment);
+    info.pDLLName = In(dllPath);
+    if (api.AddMonitor(nullptr, 2, reinterpret_cast<BYTE*>(&info))) return ERROR_SUCCESS;
+    return ::GetLastError();
 }
-os::AddPortExResult Spooler::AddPortEx(const core::u16&, const core::u16&, std::uint32_t*) {
-    return os::AddPortExResult::kUnavailable;
+
+os::AddPortExResult Spooler::AddPortEx(const core::u16& portName, const core::u16& monitorName,
+                                       std::uint32_t* error) {
+    const auto& api = WinspoolApi::Get();
+    if (!api.AddPortEx) return os::AddPortExResult::kUnavailable;
+    PORT_INFO_1W info{};
+    info.pName = In(portName);
+    if (api.AddPortEx(nullptr, 1, reinterpret_cast<BYTE*>(&info), In(monitorName))) return os::AddPortExResult::kAdded;
+    *error = ::GetLastError();
+    return os::AddPortExResult::kFailed;
 }
-std::uint32_t Spooler::AddPrinterDriver(const os::DriverInfo&) { return ERROR_CALL_NOT_IMPLEMENTED; }
-std::unique_ptr<os::PrinterHandle> Spooler::AddPrinter(const os::PrinterInfo&, std::uint32_t* error) {
-    *error = ERROR_CALL_NOT_IMPLEMENTED;
-    return nullptr;
+
+std::uint32_t Spooler::AddPrinterDriver(const os::DriverInfo& driver) {
+    const auto& api = WinspoolApi::Get();
+    if (!api.AddPrinterDriver) return kMissingFunction;
+    DRIVER_INFO_2W info{};
+    info.cVersion = driver.version;
+    info.pName = In(driver.name);
+    info.pEnvironment = In(driver.environment);
+    info.pDriverPath = In(driver.driverPath);
+    info.pDataFile = In(driver.dataFile);
+    info.pConfigFile = In(driver.configFile);
+    if (api.AddPrinterDriver(nullptr, 2, reinterpret_cast<BYTE*>(&info))) return ERROR_SUCCESS;
+    return ::GetLastError();
 }
-bool Spooler::SetDefaultPrinter(const core::u16&) { return false; }
+
+std::unique_ptr<os::PrinterHandle> Spooler::AddPrinter(const os::PrinterInfo& printer, std::uint32_t* error) {
+    const auto& api = WinspoolApi::Get();
+    if (!api.AddPrinter) {
+        *error = kMissingFunction;
+        return nullptr;
+    }
+    wchar_t empty[] = L"";
+    PRINTER_INFO_2W info{};
+    info.pPrinterName = In(printer.printerName);
+    info.pShareName = In(printer.shareName);
+    info.pPortName = In(printer.portName);
+    info.pDriverName = In(printer.driverName);
+    info.pSepFile = empty;
+    info.pPrintProcessor = In(printer.printProcessor);
+    info.pDatatype = In(printer.dataType);
+    info.pParameters = empty;
+    info.Attributes = printer.attributes;
+    win::UniquePrinter handle(api.AddPrinter(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+    if (!handle) {
+        *error = ::GetLastError();
+        return nullptr;
+    }
+    return std::make_unique<Win32PrinterHandle>(std::move(handle));
+}
+
+bool Spooler::SetDefaultPrinter(const core::u16& printerName) {
+    const auto& api = WinspoolApi::Get();
+    return api.SetDefaultPrinter && api.SetDefaultPrinter(W(printerName));
+}
 
 }  // namespace oswin

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the built Windows executables: both installers (and their appended
 # copies), both uninstallers and the placeholder payload programs of both
-# architectures.
+# architectures. First the include order of the modules (check_layers.py),
+# which needs no build.
 #   tests/build/run_checks.sh [BUILD_ROOT]    (default: build/ of the repository)
 # Exits non-zero when an executable is missing or a check fails.
 set -uo pipefail
@@ -33,7 +34,11 @@ run() {
 }
 
 failed=0
-# The checker itself first: its readers must reject damaged input.
+python3 "$here/test_check_layers.py" || failed=1
+python3 "$here/check_layers.py" "$root" || failed=1
+echo
+
+# The PE checker itself: its readers must reject damaged input.
 python3 "$here/test_check_pe.py" || failed=1
 if [ -f "$build/win32/LabelPrinterSetup.exe" ]; then
   CHECK_PE_EXE="$build/win32/LabelPrinterSetup.exe" CHECK_PE_ARCH=i686 \

@@ -4,8 +4,9 @@ Each scenario starts the installer in a fresh prefix copy whose spooler
 ports, printers and USB devices are set by registry fixtures, answers the
 language dialog and drives the wizard from outside: what every page shows,
 the checks of Next with their message boxes, what reaches the disk and the
-registry, and how the wizard ends. The installation engine is not built yet,
-so the worker ends every installation on the failure page.
+registry, and how the wizard ends. The spooler registration is not built
+yet, so every installation deploys its files and then ends on the failure
+page.
 
 Screenshots of every page and message box land in the scenario's artefacts
 folder (see README.md)."""
@@ -167,8 +168,8 @@ class WizardCase(E2ECase):
                    what=f"the printer name {name!r}")
 
     def install_to_final_page(self, wizard, shot=None):
-        """Next on the printer page: the installing page, then (without an
-        installation engine) the failure page."""
+        """Next on the printer page: the installing page, then (without the
+        spooler registration) the failure page."""
         wizard.click(wz.NEXT)
         wizard.wait_page("final", timeout=30)
         if shot:
@@ -640,9 +641,13 @@ class WizardUsbPrinter(WizardCase):
         self.choose_model(wizard, 2, name)
         self.install_to_final_page(wizard, "usb-final")
         self.assertTrue(self.host_path(f"C:\\e2e usb\\{name}\\Inf").is_dir())
+        # The detection's lines come first, each naming the printer found;
+        # the deployment's own lines follow them.
         line = f"**** vid&pid={vid_pid.lower()} subkey=lp0001\r\n".encode("ascii")
-        log = (self.drive_c / INSTALL_LOG).read_bytes()
-        self.assertTrue(log and log == line * (len(log) // len(line)), log)
+        lines = (self.drive_c / INSTALL_LOG).read_bytes().splitlines(keepends=True)
+        detection = [entry for entry in lines if b"vid&pid" in entry]
+        self.assertTrue(detection and set(detection) == {line}, lines)
+        self.assertEqual(lines[:len(detection)], detection)
         self.finish(wizard)
 
     def test_printer_of_an_unknown_model_is_not_preselected(self):
@@ -661,8 +666,7 @@ class WizardEnding(WizardCase):
         folder = self.program_files() + "\\" + ENGLISH_TITLE
         install = self.host_path(folder) / "Merlo 204T"
         install.mkdir(parents=True)
-        own = {self.host_path(folder) / "own.txt": b"mine", install / "own.txt": b"mine too",
-               install / "Uninstaller.exe": b"not deployed by this run"}
+        own = {self.host_path(folder) / "own.txt": b"mine", install / "own.txt": b"mine too"}
         for path, data in own.items():
             path.write_bytes(data)
         for number, how in enumerate(["button", "escape", "enter", "close box"]):
@@ -676,6 +680,10 @@ class WizardEnding(WizardCase):
                 for path, data in own.items():
                     self.assertEqual(path.read_bytes(), data, f"{path} changed")
                 self.assertTrue((install / "Inf").is_dir())
+                # Every working file the deployment wrote is gone again; the
+                # deployed uninstaller is one of the files the clean-up keeps.
+                self.assertEqual(sorted(p.name for p in install.iterdir()), ["Inf", "Uninstaller.exe", "own.txt"])
+                self.assertEqual((install / "Uninstaller.exe").read_bytes()[:2], b"MZ")
 
     def test_closing_early_keeps_files_this_run_did_not_create(self):
         # The clean-up lists the folder that the field names when the wizard

@@ -3,20 +3,17 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include "app/win32/globals.h"
-#include "app/win32/install_app.h"
 #include "engine/usb_detect.h"
-#include "engine/win32/install_worker.h"
 #include "os/win32/services.h"
 #include "payload/startup_files.h"
 #include "payload/win32/load_payload.h"
 #include "res/resource.h"
 #include "ui/dialog_texts.h"
 #include "ui/model_catalogue.h"
+#include "ui/win32/run_values.h"
 #include "win/app.h"
 #include "win/ddx.h"
 #include "win/handles.h"
-#include "win/thread.h"
 
 namespace {
 
@@ -27,14 +24,12 @@ constexpr int kSerialControls[] = {IDC_BAUD_LABEL,  IDC_BAUD,        IDC_DATA_BI
                                    IDC_FLOW_CONTROL_LABEL, IDC_FLOW_CONTROL};
 constexpr wchar_t kPortsKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 
-int Language() { return TheApp().UiLanguage; }
-
 std::wstring Wide(const core::u16& s) { return oswin::Wide(s); }
 
 engine::UsbDetectContext UsbContext() {
     return engine::UsbDetectContext{oswin::Devices(),          oswin::SystemRegistry(), oswin::Logs(),
-                                    app::ModelTable,           app::ConnectedPrinters,
-                                    engine::PortNameView::Of(app::PortNameSnapshot.names)};
+                                    run::ModelTable,           run::ConnectedPrinters,
+                                    engine::PortNameView::Of(run::PortNameSnapshot.names)};
 }
 
 }  // namespace
@@ -46,7 +41,7 @@ public:
 
     int ScanConnectedPrinters() override {
         auto paths = std::make_unique<engine::UsbPathBuffer>();
-        return engine::ScanConnectedPrinters(oswin::Devices(), app::ModelTable, app::ConnectedPrinters, *paths);
+        return engine::ScanConnectedPrinters(oswin::Devices(), run::ModelTable, run::ConnectedPrinters, *paths);
     }
     bool FindUsbPrinterPort(core::u16& portOut, core::u16view vidPid, core::u16view) override {
         char16_t port[260] = {};
@@ -58,7 +53,7 @@ public:
     }
     void SaveSerialSettings(const core::u16& portName) override { dialog_.SaveSerialSettings(portName); }
     bool RunTcpPortDialog(core::u16* portName) override {
-        CTCPPortConfigDlg dialog(&dialog_, dialog_.m_tcpPorts, Language());
+        CTCPPortConfigDlg dialog(&dialog_, dialog_.m_tcpPorts, dialog_.Language());
         if (dialog.DoModal() != IDOK) return false;
         *portName = oswin::U16(dialog.m_strPortName);
         return true;
@@ -79,6 +74,11 @@ BEGIN_MESSAGE_MAP(CInstallDlg, win::CDialog)
     ON_CBN_SELCHANGE(IDC_MODEL, OnSelchangeModel)
     ON_CBN_SELCHANGE(IDC_PORT, OnSelchangePort)
     ON_WM_CTLCOLOR(OnCtlColor)
+    ON_MESSAGE(engine::kMsgInstallProgress, OnInstallProgress)
+    ON_MESSAGE(engine::kMsgInstallWaitText, OnInstallWaitText)
+    ON_MESSAGE(engine::kMsgInstallDeployedFile, OnInstallDeployedFile)
+    ON_MESSAGE(engine::kMsgInstallChoosePort, OnInstallChoosePort)
+    ON_MESSAGE(engine::kMsgInstallFailed, OnInstallFailed)
 END_MESSAGE_MAP()
 
 CInstallDlg::CInstallDlg(win::CWnd* parent) : CDialog(kTemplate, parent) {
@@ -109,18 +109,6 @@ void CInstallDlg::ExtractStartupFiles() {
                                  oswin::Files(), [this](int position) { SetProgress(position); });
 }
 
-int CInstallDlg::ExtractFromMemory(const std::uint8_t* source, std::int32_t compressedLength,
-                                   const core::u16& outputPath, std::int32_t* counter, std::int32_t total) {
-    return payload::ExtractFromMemory(source, compressedLength, outputPath, counter, total, oswin::Files(),
-                                      [this](int position) { SetProgress(position); });
-}
-
-int CInstallDlg::ExtractFromImageFile(os::InputFile& file, std::int32_t compressedLength,
-                                      const core::u16& outputPath, std::int32_t* counter, std::int32_t total) {
-    return payload::ExtractFromImageFile(file, compressedLength, outputPath, counter, total, oswin::Files(),
-                                         [this](int position) { SetProgress(position); });
-}
-
 // ---- initialisation -------------------------------------------------------------
 
 ui::TextIni CInstallDlg::Ini() const { return ui::TextIni{&oswin::Profiles(), ui::TextIniPath(m_strWorkingFolder)}; }
@@ -140,7 +128,7 @@ BOOL CInstallDlg::OnInitDialog() {
                              reinterpret_cast<const wchar_t*>(ru.face));
 
     MoveWindow(0, 0, 523, 365, TRUE);
-    m_wndWizard.Create(this);
+    m_wndWizard.Create(this, Language());
 
     const RECT client = GetClientRect();
     const int r = client.right, b = client.bottom;
@@ -153,12 +141,12 @@ BOOL CInstallDlg::OnInitDialog() {
     m_progress.SetPos(0);
 
     ApplyTexts();
-    ui::TakePortNameSnapshot(oswin::PrintSpooler(), app::PortNameSnapshot);
+    ui::TakePortNameSnapshot(oswin::PrintSpooler(), run::PortNameSnapshot);
     LoadPrinterModels();
     PreselectConnectedModel();
     ::MoveWindow(GetDlgItem(IDC_PORT_GROUP), 3, 85, r - 6, b - 138, TRUE);
     ::CheckDlgButton(m_hWnd, IDC_SET_DEFAULT, BST_CHECKED);
-    app::SetAsDefault = 1;
+    run::SetAsDefault = 1;
     FillSerialBoxes();
     FillPortBox();
     return TRUE;
@@ -166,7 +154,7 @@ BOOL CInstallDlg::OnInitDialog() {
 
 void CInstallDlg::ApplyTexts() {
     const ui::WizardDialogTexts texts =
-        ui::GetWizardDialogTexts(Language(), core::FieldView(app::InstallTexts.WindowTitle), Ini());
+        ui::GetWizardDialogTexts(Language(), core::FieldView(run::InstallTexts.WindowTitle), Ini());
     if (texts.setCaption) SetWindowText(Wide(texts.caption));
     for (const ui::DialogLabel& label : texts.labels) SetDlgItemText(label.controlId, Wide(label.text));
     HFONT font = texts.font == ui::DialogFontChoice::kChinese   ? m_fontChinese.Get()
@@ -178,7 +166,7 @@ void CInstallDlg::ApplyTexts() {
 
 void CInstallDlg::LoadPrinterModels() {
     const core::u16 prompt = ui::ModelPromptText(Language(), Ini());
-    ui::LoadPrinterModels(oswin::Files(), m_strWorkingFolder, prompt, app::ModelTable, m_modelBox);
+    ui::LoadPrinterModels(oswin::Files(), m_strWorkingFolder, prompt, run::ModelTable, m_modelBox);
     for (const core::u16& entry : m_modelBox.entries) m_cmbModel.AddString(Wide(entry));
     if (m_modelBox.selected >= 0) m_cmbModel.SetCurSel(m_modelBox.selected);
     SetDlgItemText(IDC_PRINTER_NAME, Wide(m_modelBox.printerName));
@@ -226,14 +214,14 @@ void CInstallDlg::ShowPrinterControls(bool show) {
 }
 
 void CInstallDlg::OnSelchangeModel() {
-    ui::OnModelSelected(m_modelBox, m_cmbModel.GetCurSel(), app::SelectedModel);
+    ui::OnModelSelected(m_modelBox, m_cmbModel.GetCurSel(), run::SelectedModel);
     SetDlgItemText(IDC_PRINTER_NAME, Wide(m_modelBox.printerName));
 }
 
 void CInstallDlg::OnSelchangePort() {
     const core::u16 entry = oswin::U16(m_cmbPort.GetLBText(m_cmbPort.GetCurSel()));
     const ui::PortSelection selection = ui::OnPortSelected(entry);
-    core::CopyTruncated(app::InstallTexts.PortPrefix, selection.portPrefix);
+    core::CopyTruncated(run::InstallTexts.PortPrefix, selection.portPrefix);
     EnableSerialControls(selection.serialEnabled);
 }
 
@@ -266,25 +254,25 @@ void CInstallDlg::CaptureControls() {
 
     // The values the run already holds, so that the flow changes only what
     // it decides.
-    m_state.chosenFolder = core::u16(core::FieldView(app::ChosenFolder));
-    m_state.selectedModel = app::SelectedModel;
-    m_state.portPrefix = core::u16(core::FieldView(app::InstallTexts.PortPrefix));
+    m_state.chosenFolder = core::u16(core::FieldView(run::ChosenFolder));
+    m_state.selectedModel = run::SelectedModel;
+    m_state.portPrefix = core::u16(core::FieldView(run::InstallTexts.PortPrefix));
     m_state.portConfirmed = m_wndWizard.m_bPortConfirmed != 0;
-    m_state.installPrinterName = core::u16(core::FieldView(app::InstallPrinterName));
-    m_state.printerBaseName = core::u16(core::FieldView(app::InstallTexts.PrinterBaseName));
-    m_state.driverName = core::u16(core::FieldView(app::InstallTexts.DriverName));
-    m_state.setAsDefault = app::SetAsDefault != 0;
+    m_state.installPrinterName = core::u16(core::FieldView(run::InstallPrinterName));
+    m_state.printerBaseName = core::u16(core::FieldView(run::InstallTexts.PrinterBaseName));
+    m_state.driverName = core::u16(core::FieldView(run::InstallTexts.DriverName));
+    m_state.setAsDefault = run::SetAsDefault != 0;
 }
 
 void CInstallDlg::PublishChoices() {
-    core::CopyTruncated(app::ChosenFolder, m_state.chosenFolder);
-    app::SelectedModel = m_state.selectedModel;
-    core::CopyTruncated(app::InstallTexts.PortPrefix, m_state.portPrefix);
+    core::CopyTruncated(run::ChosenFolder, m_state.chosenFolder);
+    run::SelectedModel = m_state.selectedModel;
+    core::CopyTruncated(run::InstallTexts.PortPrefix, m_state.portPrefix);
     m_wndWizard.m_bPortConfirmed = m_state.portConfirmed ? 1 : 0;
-    core::CopyTruncated(app::InstallPrinterName, m_state.installPrinterName);
-    core::CopyTruncated(app::InstallTexts.PrinterBaseName, m_state.printerBaseName);
-    core::CopyTruncated(app::InstallTexts.DriverName, m_state.driverName);
-    app::SetAsDefault = m_state.setAsDefault ? 1 : 0;
+    core::CopyTruncated(run::InstallPrinterName, m_state.installPrinterName);
+    core::CopyTruncated(run::InstallTexts.PrinterBaseName, m_state.printerBaseName);
+    core::CopyTruncated(run::InstallTexts.DriverName, m_state.driverName);
+    run::SetAsDefault = m_state.setAsDefault ? 1 : 0;
 }
 
 void CInstallDlg::ShowMessage(ui::MessageId id) {
@@ -295,12 +283,19 @@ void CInstallDlg::ShowMessage(ui::MessageId id) {
 }
 
 void CInstallDlg::OnNext() {
+    // On the installing page Next is disabled: the command comes from the
+    // worker's success. Any other copy of it (one posted from outside while
+    // the worker still runs) would let the dialog close under the worker.
+    if (m_wndWizard.m_nPage.load() == ui::PageInstalling) {
+        const engine::InstallResult* result = m_worker.Result();
+        if (!result || !result->succeeded) return;
+    }
     CaptureControls();
     PageServices services(*this);
     const ui::TextIni ini = Ini();
     ui::FlowContext context{oswin::Files(),   oswin::PrintSpooler(), reinterpret_cast<os::WindowHandle>(m_hWnd),
-                            services,         app::ModelTable,       m_tcpPorts,
-                            Language(),       ini};
+                            services,         run::ModelTable,       m_tcpPorts,
+                            Language(),       ini,                   &oswin::System()};
     const ui::FlowOutcome outcome = ui::OnNext(m_state, context);
     if (outcome.message != ui::MessageId::kNone) {
         ShowMessage(outcome.message);
@@ -365,7 +360,66 @@ void CInstallDlg::CarryOut(const ui::FlowOutcome& outcome) {
     }
 }
 
-void CInstallDlg::StartInstallation() { win::AfxBeginThread(&engine::InstallThreadProc, this); }
+// ---- installation -----------------------------------------------------------------
+
+engine::InstallPlan CInstallDlg::BuildInstallPlan() const {
+    engine::InstallPlan plan;
+    plan.uiLanguage = Language();
+    plan.payload = m_pPayload;
+    plan.payloadSize = m_dwPayloadSize;
+    plan.imagePath = oswin::System().ModulePath();
+    plan.chosenFolder = m_state.chosenFolder;
+    plan.installFolder = m_state.folderText;  // PrepareInstallation made it the install folder
+    plan.installPrinterName = m_state.installPrinterName;
+    plan.printerBaseName = m_state.printerBaseName;
+    plan.monitorName = core::u16(core::FieldView(run::InstallTexts.MonitorName));
+    plan.portPrefix = m_state.portPrefix;
+    plan.portConfirmed = m_state.portConfirmed;
+    plan.setAsDefault = m_state.setAsDefault;
+    // The page flow accepts only indexes inside the table; an empty record
+    // otherwise, rather than reading past it.
+    if (m_state.selectedModel > 0 && m_state.selectedModel < core::kModelTableSize)
+        plan.model = run::ModelTable[m_state.selectedModel];
+    return plan;
+}
+
+void CInstallDlg::StartInstallation() {
+    // A worker that cannot start would leave the installing page with every
+    // button disabled: end on the failure page instead.
+    if (!m_worker.Start(m_hWnd, BuildInstallPlan())) OnInstallFailed(0, 0);
+}
+
+LRESULT CInstallDlg::OnInstallProgress(WPARAM position, LPARAM) {
+    SetProgress(static_cast<int>(position));
+    return 0;
+}
+
+LRESULT CInstallDlg::OnInstallWaitText(WPARAM, LPARAM text) {
+    m_wndWizard.SetWaitText(Wide(*reinterpret_cast<const core::u16*>(text)));
+    return 0;
+}
+
+LRESULT CInstallDlg::OnInstallDeployedFile(WPARAM, LPARAM name) {
+    m_wndWizard.RecordDeployedFile(Wide(*reinterpret_cast<const core::u16*>(name)));
+    return 0;
+}
+
+// The port list, run modally on this thread while the worker waits. It has
+// no owner window, so it is brought to the foreground where the user sees it.
+LRESULT CInstallDlg::OnInstallChoosePort(WPARAM, LPARAM portName) {
+    CSelectPortDlg dialog(nullptr, Language());
+    if (dialog.DoModal() != IDOK) return 0;
+    *reinterpret_cast<core::u16*>(portName) = oswin::U16(dialog.m_strPortName);
+    return 1;
+}
+
+LRESULT CInstallDlg::OnInstallFailed(WPARAM, LPARAM) {
+    m_state.page = m_wndWizard.m_nPage.load();
+    const ui::FlowOutcome outcome = ui::OnInstallFailed(m_state, Language());
+    if (outcome.moved) m_wndWizard.m_nPage = m_state.page;
+    CarryOut(outcome);
+    return 0;
+}
 
 // ---- other handlers -----------------------------------------------------------
 

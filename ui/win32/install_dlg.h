@@ -1,8 +1,12 @@
 // CInstallDlg: the installer's main window, a five-page wizard on template
 // 102. The custom-painted panel covers its upper part; the printer-page
 // controls and the progress bar are ordinary dialog controls shown and
-// hidden by the page flow. It also owns the payload's memory copy and the
-// extraction entry points, because the extraction moves its progress bar.
+// hidden by the page flow. It also owns the payload's memory copy.
+//
+// Entering the installing page starts the install worker with one plan of
+// the choices made. Everything the worker wants shown (progress, wait line,
+// deployed files, the port list, the outcome) arrives here as a message and
+// is carried out on this dialog's thread; only the dialog changes pages.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +14,8 @@
 #include <cstdint>
 
 #include "core/text.h"
-#include "os/files.h"
+#include "engine/install_plan.h"
+#include "engine/win32/install_worker.h"
 #include "ui/model_catalogue.h"
 #include "ui/page_flow.h"
 #include "ui/port_choice.h"
@@ -27,6 +32,11 @@ public:
 
     explicit CInstallDlg(win::CWnd* parent = nullptr);
 
+    // The run's interface language (0 English, 1 Chinese, 2 Russian), from
+    // the application object; set before DoModal.
+    void SetUiLanguage(int uiLanguage) { m_nUiLanguage = uiLanguage; }
+    int UiLanguage() const { return m_nUiLanguage; }
+
     // Copies the embedded container (resource 142, type "INSTALL") into
     // memory; the copy lives until the process ends.
     void LoadPayload();
@@ -36,12 +46,9 @@ public:
     // Writes the start-up members of the memory copy into the working folder.
     void ExtractStartupFiles();
 
-    // The two extraction engines, with progress reported to the bar (when
-    // its window exists). Any thread.
-    int ExtractFromMemory(const std::uint8_t* source, std::int32_t compressedLength, const core::u16& outputPath,
-                          std::int32_t* counter, std::int32_t total);
-    int ExtractFromImageFile(os::InputFile& file, std::int32_t compressedLength, const core::u16& outputPath,
-                             std::int32_t* counter, std::int32_t total);
+    // Moves the progress bar (PBM_SETPOS on 1004) when its window exists.
+    // This dialog's thread only: the install worker's progress arrives as
+    // a message, and deployment runs the extraction engines in the engine.
     void SetProgress(int position);
 
     // The network port that the spooler added last and the list does not
@@ -50,6 +57,10 @@ public:
 
     CWizardWnd m_wndWizard;
     ui::TcpPortList m_tcpPorts;
+
+    // The install worker of this dialog; it outlives the worker's thread.
+    // Its result is there once the outcome message has arrived.
+    const engine::InstallWorker& Worker() const { return m_worker; }
 
 protected:
     void DoDataExchange(win::CDataExchange* dx) override;
@@ -67,6 +78,11 @@ protected:
     void OnSelchangeModel();
     void OnSelchangePort();
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT type);
+    LRESULT OnInstallProgress(WPARAM position, LPARAM);
+    LRESULT OnInstallWaitText(WPARAM, LPARAM text);
+    LRESULT OnInstallDeployedFile(WPARAM, LPARAM name);
+    LRESULT OnInstallChoosePort(WPARAM, LPARAM portName);
+    LRESULT OnInstallFailed(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -86,7 +102,9 @@ private:
     void PublishChoices();
     void CarryOut(const ui::FlowOutcome& outcome);
     void ShowMessage(ui::MessageId id);
+    engine::InstallPlan BuildInstallPlan() const;
     void StartInstallation();
+    int Language() const { return m_nUiLanguage; }
     ui::TextIni Ini() const;
 
     win::CFont m_fontChinese;
@@ -98,4 +116,6 @@ private:
     core::u16 m_strWorkingFolder;
     ui::ModelBoxState m_modelBox;
     ui::WizardState m_state;
+    int m_nUiLanguage = 0;
+    engine::InstallWorker m_worker;
 };

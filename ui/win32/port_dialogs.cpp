@@ -121,6 +121,9 @@ BOOL CSelectPortDlg::OnInitDialog() {
         m_listPorts.SetItemText(at, 1, Wide(port.description));
         m_listPorts.SetItemText(at, 2, Wide(port.monitor));
     }
+    // The list is asked for during the installation and has no owner: bring
+    // it in front of the wizard so the user sees it.
+    ::SetForegroundWindow(m_hWnd);
     return TRUE;
 }
 

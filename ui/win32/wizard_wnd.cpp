@@ -1,19 +1,16 @@
 #include "ui/win32/wizard_wnd.h"
 
-#include "app/win32/globals.h"
-#include "app/win32/install_app.h"
 #include "os/win32/services.h"
 #include "ui/install_folder_cleanup.h"
 #include "ui/panel_layout.h"
 #include "ui/panel_texts.h"
+#include "ui/win32/run_values.h"
 #include "win/app.h"
 #include "win/gdi.h"
 #include "win/handles.h"
 
 namespace {
 
-constexpr UINT kMsgSetWaitText = WM_APP + 1;
-constexpr UINT kMsgRecordDeployedFile = WM_APP + 2;
 constexpr int kWelcomeBitmap = 131;
 // A logo is a small header picture; a larger file is not loaded at all.
 constexpr ULONGLONG kMaxLogoBytes = 4u << 20;
@@ -36,24 +33,23 @@ win::UniqueBitmap LoadLogo(const core::u16& path) {
 BEGIN_MESSAGE_MAP(CWizardWnd, win::CWnd)
     ON_WM_PAINT(OnPaint)
     ON_WM_DESTROY(OnDestroy)
-    ON_MESSAGE(kMsgSetWaitText, OnSetWaitText)
-    ON_MESSAGE(kMsgRecordDeployedFile, OnRecordDeployedFile)
 END_MESSAGE_MAP()
 
 CWizardWnd::CWizardWnd() : m_strWaitText(reinterpret_cast<const wchar_t*>(ui::kInitialWaitText)) {}
 
-int CWizardWnd::Create(win::CWnd* dialog) {
+int CWizardWnd::Create(win::CWnd* dialog, int uiLanguage) {
     const RECT client = dialog->GetClientRect();
     const wchar_t* cls = RegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
                                           static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)), nullptr);
     const RECT rect{0, 0, client.right - client.left - 2, client.bottom - client.top - 50};
     if (!CreateEx(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, rect, dialog->m_hWnd, 0))
         return 0;
-    m_bChinese = TheApp().UiLanguage == 1 ? 1 : 0;
+    m_nUiLanguage = uiLanguage;
+    m_bChinese = uiLanguage == 1 ? 1 : 0;
 
     m_editFolder.Create(ToRect(ui::kFolderFieldRect), this);
     const core::u16 programFiles = oswin::ShellFolders().ExpandEnvironment(u"%ProgramFiles%\\", 512);
-    const core::u16view product = core::FieldView(app::InstallTexts.ProductTitle);
+    const core::u16view product = core::FieldView(run::InstallTexts.ProductTitle);
     core::u16 folder = programFiles + (product.empty() ? core::u16(u"USB Printer") : core::u16(product));
     if (folder.size() > 511) folder.resize(511);
     m_editFolder.SetText(oswin::Wide(folder));
@@ -73,32 +69,18 @@ void CWizardWnd::ShowFolderField(int show) {
 }
 
 void CWizardWnd::SetWaitText(const std::wstring& text) {
+    m_strWaitText = text;
     if (!m_hWnd) return;
-    // A sent message runs on the panel's thread while this thread waits, so
-    // the text stays valid for the whole hand-over.
-    ::SendMessageW(m_hWnd, kMsgSetWaitText, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-LRESULT CWizardWnd::OnSetWaitText(WPARAM, LPARAM text) {
-    m_strWaitText = reinterpret_cast<const wchar_t*>(text);
     Invalidate(FALSE);
     UpdateWindow();
-    return 0;
 }
 
-void CWizardWnd::RecordDeployedFile(const std::wstring& name) {
-    if (m_hWnd) ::SendMessageW(m_hWnd, kMsgRecordDeployedFile, 0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
-LRESULT CWizardWnd::OnRecordDeployedFile(WPARAM, LPARAM name) {
-    m_deployedFiles.emplace_back(reinterpret_cast<const wchar_t*>(name));
-    return 0;
-}
+void CWizardWnd::RecordDeployedFile(const std::wstring& name) { m_deployedFiles.push_back(name); }
 
 void CWizardWnd::OnPaint() {
     win::PaintDc dc(m_hWnd);
     const RECT client = GetClientRect();
-    const int language = TheApp().UiLanguage;
+    const int language = m_nUiLanguage;
     const core::u16 folder = oswin::ShellFolders().PersonalFolder();
 
     struct PanelFonts {
@@ -118,7 +100,7 @@ void CWizardWnd::OnPaint() {
     input.chinese = m_bChinese != 0;
     input.width = client.right;
     input.height = client.bottom;
-    const auto& t = app::InstallTexts;
+    const auto& t = run::InstallTexts;
     input.texts = {core::FieldView(t.WelcomeText), core::FieldView(t.FolderText), core::FieldView(t.InstallingText),
                    core::FieldView(t.SuccessText), core::FieldView(t.CancelledText), core::FieldView(t.FailedText)};
     input.waitText = U(m_strWaitText);

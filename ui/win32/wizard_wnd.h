@@ -1,7 +1,9 @@
 // CWizardWnd: the custom-painted panel over the upper part of the wizard.
 // It holds the page counter, the install-folder field and the wait line,
 // paints the page that the counter names (layout from ui/panel_layout.h),
-// and cleans the install folder when it is destroyed.
+// and cleans the install folder when it is destroyed. Everything here runs
+// on the dialog's thread: the install worker's requests reach the panel
+// through the dialog (engine/win32/install_worker.h).
 #pragma once
 
 #include <atomic>
@@ -18,21 +20,19 @@ public:
     CWizardWnd();
 
     // Creates the panel over the dialog's client area (less the 50-pixel
-    // button strip) with its folder field and hidden restart box. 1 on
-    // success, 0 when the panel window cannot be created.
-    int Create(win::CWnd* dialog);
+    // button strip) with its folder field and hidden restart box, for the
+    // run's interface language. 1 on success, 0 when the panel window
+    // cannot be created.
+    int Create(win::CWnd* dialog, int uiLanguage);
 
     // Shows or hides the folder field, then repaints the panel at once.
     void ShowFolderField(int show);
 
-    // Replaces the wait line and repaints at once. Callable from any thread:
-    // from another thread the text is handed to the panel's thread in a sent
-    // message, so the painter never reads a string being replaced.
+    // Replaces the wait line and repaints at once.
     void SetWaitText(const std::wstring& text);
 
     // Records a file that deployment wrote directly into the install folder;
-    // only recorded files are removed by the clean-up. Callable from any
-    // thread, handed over like the wait line.
+    // only recorded files are removed by the clean-up.
     void RecordDeployedFile(const std::wstring& name);
 
     int m_bPortConfirmed = 0;
@@ -45,11 +45,10 @@ public:
 protected:
     void OnPaint();
     void OnDestroy();
-    LRESULT OnSetWaitText(WPARAM, LPARAM text);
-    LRESULT OnRecordDeployedFile(WPARAM, LPARAM name);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    std::vector<std::wstring> m_deployedFiles;  // panel thread only
+    int m_nUiLanguage = 0;
+    std::vector<std::wstring> m_deployedFiles;
 };

@@ -23,20 +23,6 @@ core::u16 Environment(const wchar_t* name) {
     return n > 0 && n < MAX_PATH ? oswin::U16(value) : core::u16();
 }
 
-bool IsWow64() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-}
-
-core::u16 SystemDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    const UINT n = ::GetSystemDirectoryW(path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? oswin::U16(path) : core::u16();
-}
-
 }  // namespace
 
 core::u16 OwnPath() {
@@ -82,10 +68,10 @@ uninstall::SystemFacts GatherFacts(os::SpoolerAdmin& spooler) {
     uninstall::SystemFacts facts;
     // The 64-bit build runs only on 64-bit Windows; the 32-bit one on 32-bit
     // Windows unless it runs under WoW64.
-    facts.windows32 = sizeof(void*) == 4 && !IsWow64();
+    facts.windows32 = sizeof(void*) == 4 && !oswin::System().IsRunningOnWow64();
     facts.driverDirectory = spooler.DriverDirectory(u"");
     facts.driverStore = spooler.DriverDirectory(uninstall::DriverEnvironment(facts));
-    facts.systemDirectory = SystemDirectory();
+    facts.systemDirectory = oswin::System().SystemDirectory();
     for (int csidl : {CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU}) {
         core::u16 path = Folder(csidl);
         if (!path.empty()) facts.startMenuRoots.push_back(std::move(path));

@@ -15,30 +15,6 @@
 
 namespace {
 
-// The system's ANSI code page, for the log lines.
-class AnsiCodePage : public os::CodePage {
-public:
-    core::u16 ToWide(std::string_view ansi) override {
-        if (ansi.empty()) return core::u16();
-        const int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-        if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-        return oswin::U16(wide);
-    }
-    std::string ToAnsi(core::u16view wide, bool* lossless) override {
-        if (lossless) *lossless = true;
-        if (wide.empty()) return std::string();
-        const auto* text = reinterpret_cast<const wchar_t*>(wide.data());
-        BOOL replaced = FALSE;
-        const int n = ::WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-        std::string ansi(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-        if (n > 0)
-            ::WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(wide.size()), ansi.data(), n, nullptr, &replaced);
-        if (lossless) *lossless = !replaced;
-        return ansi;
-    }
-};
-
 class MessageBoxUi : public uninstall::UninstallUi {
 public:
     bool Ask(const core::u16& caption, const core::u16& text) override {
@@ -85,8 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     options.logFile = FullPath(options.logFile);
 
-    AnsiCodePage codePage;
-    uninstall::RemovalLog log(oswin::Logs(), codePage, options.logFile);
+    uninstall::RemovalLog log(oswin::Logs(), oswin::AnsiCodePage(), options.logFile);
     oswin::FileRemoval files;
     if (options.finish) return uninstall_win::RunFinishing(options, files, log);
 

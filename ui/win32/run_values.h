@@ -1,7 +1,7 @@
-// Process-wide state of the run, owned here and handed by reference to the
-// portable code. The dialog's thread writes these before it starts the
-// install worker; afterwards the worker reads them (and writes PortPrefix
-// and DriverName of InstallTexts).
+// Process-wide values of the run, owned here and handed by reference to the
+// portable code. Start-up loads the texts; the wizard dialog fills the rest
+// on its own thread and copies what the installation needs into the install
+// worker's plan before it starts the worker, which never reads these.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include "ui/port_choice.h"
 #include "core/printer_model.h"
 
-namespace app {
+namespace run {
 
 // The wizard texts and registration names of the chosen language.
 extern texts::InstallTexts InstallTexts;
@@ -28,4 +28,4 @@ extern engine::ConnectedPrinterList ConnectedPrinters;
 // Whether the new printer becomes the default printer.
 extern int SetAsDefault;
 
-}  // namespace app
+}  // namespace run

@@ -1,6 +1,6 @@
-#include "app/win32/globals.h"
+#include "ui/win32/run_values.h"
 
-namespace app {
+namespace run {
 
 texts::InstallTexts InstallTexts;
 core::ModelTable ModelTable;
@@ -11,4 +11,4 @@ ui::PortNameSnapshot PortNameSnapshot;
 engine::ConnectedPrinterList ConnectedPrinters;
 int SetAsDefault = 1;
 
-}  // namespace app
+}  // namespace run

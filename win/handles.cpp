@@ -1,0 +1,17 @@
+#include "win/handles.h"
+
+#include "win/system_libraries.h"
+
+namespace win {
+
+void ClosePrinterHandle(HANDLE printer) {
+    using ClosePrinterFn = BOOL(WINAPI*)(HANDLE);
+    static const ClosePrinterFn closePrinter = []() -> ClosePrinterFn {
+        HMODULE winspool = LoadSystemLibrary(L"winspool.drv");
+        if (!winspool) return nullptr;
+        return reinterpret_cast<ClosePrinterFn>(reinterpret_cast<void*>(::GetProcAddress(winspool, "ClosePrinter")));
+    }();
+    if (closePrinter) closePrinter(printer);
+}
+
+}  // namespace win
