@@ -48,6 +48,8 @@ VOLATILE_REGISTRY = [
     # Wine keeps the time of its last start-up and device enumeration here.
     re.compile(r"^\[HKEY_LOCAL_MACHINE\\(Software\\Wow6432Node\\)?Microsoft\\Windows NT\\CurrentVersion\\Perflib"),
     re.compile(r"^\[HKEY_LOCAL_MACHINE\\Hardware\\"),
+    # The service manager counts its starts.
+    re.compile(r"^\[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ServiceCurrent\]"),
     # user32 keeps system parameters changed at run time here.
     re.compile(r"^\[HKEY_CURRENT_USER\\Software\\Wine\\Temporary System Parameters"),
 ]
@@ -85,6 +87,16 @@ def probe(prefix, *args):
     if not answer.get("ok"):
         raise AssertionError(f"sysprobe {' '.join(args)}: {answer.get('error')}")
     return answer
+
+
+def run_program(prefix, program, args=(), timeout=UNINSTALL_TIMEOUT):
+    """Runs a Windows program to its end through sysprobe, which reports the
+    whole exit code (3010 does not fit the loader's 8-bit exit status)."""
+    code, out = run_in_prefix(prefix, build_sysprobe(), ["run", program, *args], timeout=timeout)
+    lines = [line for line in out.splitlines() if line.startswith("{")]
+    if not lines or not json.loads(lines[-1]).get("ok"):
+        raise HarnessError(f"could not run {program} ({code}): {out[-500:]}")
+    return json.loads(lines[-1])["exit"]
 
 
 # ------------------------------------------------------------------ snapshots
@@ -175,14 +187,19 @@ def differences(before, after, allowed=()):
     return out
 
 
-# Left by Wine's own spooler, never by the uninstaller, each with the reason
-# (see ../../shared notes on Wine's spooler). Matched against the lines of
-# `differences`.
+# Left by Wine's own components, never by the uninstaller, each with the
+# reason. Matched against the lines of `differences`.
 WINE_LEFTOVERS = [
-    # AddPrinterW creates the environment's version key of the driver store
-    # the first time a driver is added; DeletePrinterDriverExW takes the
-    # driver's own key, not the version key it lived in.
-    r"^\+ HKLM 64-bit: \[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\]$",
+    # AddPrinterW creates the user's Devices, PrinterPorts and Windows keys
+    # when they are missing, as in a fresh prefix; DeletePrinter removes the
+    # printer's values from them but keeps the keys. (On Windows the keys
+    # always exist.) Only the bare keys may remain, never a value.
+    r"^\+ HKCU: \[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\"
+    r"(Devices|PrinterPorts|Windows)\]$",
+    # The USB printer fixture's device instance: Wine's device setup writes
+    # its ClassGUID back in upper case when the installer lists USB printers.
+    r"^[-+] HKLM (64|32)-bit: \[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\USB\\[^]]*\] "
+    r'"ClassGUID"="\{(?i:36fc9e60-c465-11cf-8056-444553540000)\}"$',
 ]
 
 
@@ -199,6 +216,7 @@ def install(case, language="English", locale=None, shot_prefix="install"):
     name the installation recorded."""
     prefix = case.prefix
     model_name, _ = first_model(case.session)
+    printers_before = {p["name"] for p in probe(prefix, "spooler")["printers"]}
     wizard = wz.start_wizard(prefix, case.session.installer, locale or LOCALE[language], language,
                              log=case.art.folder / "installer.log")
     wizard.click(wz.NEXT)
@@ -207,15 +225,15 @@ def install(case, language="English", locale=None, shot_prefix="install"):
     wizard.wait_page("printer")
     controls = wizard.controls()
     case.assertEqual(controls[wz.PORT]["text"], "USB")
-    printer = controls[wz.PRINTER_NAME]["text"]
     wizard.click(wz.NEXT)
     wizard.wait_page("final", timeout=INSTALL_TIMEOUT)
     case.shot(f"{shot_prefix}-final", wizard.hwnd)
     wizard.click(wz.CANCEL)
     wait_until(wizard.ended, 30, what="the installer to end")
-    names = [p["name"] for p in probe(prefix, "spooler")["printers"]]
-    case.assertTrue(any(n.startswith(model_name) for n in names),
-                    f"no printer of {model_name!r} after the installation: {names}")
+    added = {p["name"] for p in probe(prefix, "spooler")["printers"]} - printers_before
+    case.assertEqual(len(added), 1, f"printers added by the installation: {added}")
+    printer = added.pop()
+    case.assertTrue(printer.startswith(model_name), printer)
     return printer
 
 
@@ -241,7 +259,13 @@ class Uninstalling(E2ECase):
         super().setUp()
         # A connected USB printer of the first model, part of the machine
         # before any snapshot: the printer page then passes with its port.
-        self.prefix.import_registry(wz.usb_printer_fixture(first_model(self.session)[1]))
+        keys = wz.usb_printer_fixture(first_model(self.session)[1])
+        # Saving the shortcut would otherwise run winemenubuilder, which
+        # writes menu entries into the host's home folder and records them
+        # under HKCU\Software\Wine\MenuFiles, and removes neither when the
+        # shortcut goes.
+        keys[r"HKEY_CURRENT_USER\Software\Wine\DllOverrides"] = {"winemenubuilder.exe": ""}
+        self.prefix.import_registry(keys)
 
     def start_uninstaller(self, program, args=(), locale="en_US.UTF-8", log="uninstaller.log"):
         return self.prefix.start(program, locale, args=args, log=self.art.folder / log)
@@ -251,7 +275,7 @@ class Uninstalling(E2ECase):
         def box():
             for w in self.drv.windows(exe=UNINSTALLER, visible=True):
                 return w
-            if proc.poll() is not None:
+            if proc is not None and proc.poll() is not None:
                 raise AssertionError(f"the uninstaller ended ({proc.returncode}) without a message")
             return None
         window = wait_until(box, timeout, what="a message box of the uninstaller")
@@ -270,7 +294,7 @@ class Uninstalling(E2ECase):
         question = self.uninstaller_box(proc)
         self.assertEqual(len(question["buttons"]), 2, question)
         self.assertTrue(question["icon"])
-        self.answer(question, 6 if confirm else 7, f"confirm-{language.lower()}")
+        self.answer(question, 6 if confirm else 7, f"{'confirm' if confirm else 'cancel'}-{language.lower()}")
         result = None
         if confirm:
             result = self.uninstaller_box(proc, timeout=UNINSTALL_TIMEOUT)
@@ -338,16 +362,15 @@ class UninstallThroughShortcut(Uninstalling):
         link = product_value(self.drv, printer, "Uninstaller")
         self.assertTrue(windows_path_to_host(self.prefix, link).is_file(), link)
 
-        # The shell opens the link as a double click would.
-        proc = self.prefix.start("start", LOCALE["Chinese"], args=["/wait", link],
-                                 log=self.art.folder / "uninstaller.log")
-        question = self.uninstaller_box(proc)
+        # The shell opens the link as a double click would. Wine's start
+        # returns before the program ends, so the windows tell how it goes.
+        self.prefix.start("start", LOCALE["Chinese"], args=[link], log=self.art.folder / "uninstaller.log")
+        question = self.uninstaller_box(None)
         self.assertEqual(question["message"], f"是否删除打印机“{printer}”、它的驱动程序以及安装的所有文件？")
         self.answer(question, 6, "confirm-chinese")
-        result = self.uninstaller_box(proc, timeout=UNINSTALL_TIMEOUT)
+        result = self.uninstaller_box(None, timeout=UNINSTALL_TIMEOUT)
         self.assertEqual(result["message"], f"打印机“{printer}”及其驱动程序已全部删除。")
         self.answer(result, 1, "result-chinese")
-        self.prefix.wait_exit(proc, 60)
         self.wait_program_gone(folder)
         self.assert_same(before, snapshot(self.prefix))
 
@@ -379,14 +402,12 @@ class UninstallOneOfTwoPrinters(Uninstalling):
 
         # The first installation's folder holds the service's program: it
         # moves to the second installation's copy.
-        code, _ = run_in_prefix(self.prefix, first_command, ["/S"], timeout=UNINSTALL_TIMEOUT)
-        self.assertEqual(code, 0)
+        self.assertEqual(run_program(self.prefix, first_command, ["/S"]), 0)
         self.wait_program_gone(first_folder)
         self.complete(second, second_folder)
         self.assertNotIn(first, [p["name"] for p in probe(self.prefix, "spooler")["printers"]])
 
-        code, _ = run_in_prefix(self.prefix, second_command, ["/S"], timeout=UNINSTALL_TIMEOUT)
-        self.assertEqual(code, 0)
+        self.assertEqual(run_program(self.prefix, second_command, ["/S"]), 0)
         self.wait_program_gone(second_folder)
         self.assert_same(before, snapshot(self.prefix))
 
@@ -397,8 +418,7 @@ class UninstallHalfRemoved(Uninstalling):
         printer = install(self)
         folder, command = self.recorded(printer)
         probe(self.prefix, "deleteprinter", printer)
-        code, _ = run_in_prefix(self.prefix, command, ["/S", "/LOG=C:\\admin.log"], timeout=UNINSTALL_TIMEOUT)
-        self.assertEqual(code, 0)
+        self.assertEqual(run_program(self.prefix, command, ["/S", "/LOG=C:\\admin.log"]), 0)
         self.wait_program_gone(folder)
         log = (self.prefix.path / "drive_c" / "admin.log").read_bytes().decode("latin-1")
         self.assertNotIn("DeletePrinter =", log)
@@ -410,8 +430,7 @@ class UninstallHalfRemoved(Uninstalling):
         printer = install(self)
         folder, command = self.recorded(printer)
         kept = {name: (folder / name).read_bytes() for name in (UNINSTALLER, "Uninstall.ini")}
-        code, _ = run_in_prefix(self.prefix, command, ["/S"], timeout=UNINSTALL_TIMEOUT)
-        self.assertEqual(code, 0)
+        self.assertEqual(run_program(self.prefix, command, ["/S"]), 0)
         self.wait_program_gone(folder)
 
         # The same program and settings put back: nothing of the installation
@@ -421,8 +440,7 @@ class UninstallHalfRemoved(Uninstalling):
         for name, data in kept.items():
             (folder / name).write_bytes(data)
         state = snapshot(self.prefix)
-        code, _ = run_in_prefix(self.prefix, command, ["/S"], timeout=UNINSTALL_TIMEOUT)
-        self.assertEqual(code, 2)
+        self.assertEqual(run_program(self.prefix, command, ["/S"]), 2)
         proc = self.start_uninstaller(command)
         box = self.uninstaller_box(proc)
         self.assertIn("Nothing was removed", box["message"])
@@ -442,8 +460,7 @@ class UninstallFileInUse(Uninstalling):
         wait_until(lambda: hold_log.exists() and '"ok":true' in hold_log.read_text("utf-8", "replace"), 30,
                    what="the support library to be held open")
 
-        code, _ = run_in_prefix(self.prefix, command, ["/S"], timeout=UNINSTALL_TIMEOUT)
-        self.assertEqual(code, 3010)
+        self.assertEqual(run_program(self.prefix, command, ["/S"]), 3010)
         # The records stay for the run after the restart, which the run-once
         # value starts.
         run_once = self.drv.reg_value(RUN_ONCE_KEY, "OzrUninstaller")
@@ -472,8 +489,7 @@ class UninstallerWithoutInstallation(Uninstalling):
         windows_program = r"C:\Program Files\Labels\Label P1\Uninstaller.exe"
         before = snapshot(self.prefix)
 
-        code, _ = run_in_prefix(self.prefix, windows_program, ["/S", "/LOG=C:\\uninstall.log"])
-        self.assertEqual(code, 2)
+        self.assertEqual(run_program(self.prefix, windows_program, ["/S", "/LOG=C:\\uninstall.log"]), 2)
         log = (self.prefix.path / "drive_c" / "uninstall.log").read_bytes()
         self.assertEqual(log, b"**** Uninstall NotFound=NothingLeft Folder=C:\\Program Files\\Labels\\Label P1 "
                               b"PrinterName=Label P1\r\n")
@@ -498,8 +514,7 @@ class UninstallerWithoutInstallation(Uninstalling):
         program.write_bytes(installer_members(self.session.installer)[UNINSTALLER])
         for args in (["/S", "/X"], ["/S", "/LOG="], ["/S", "/S"], ["/S", "/FINISH=1"]):
             with self.subTest(args=args):
-                code, _ = run_in_prefix(self.prefix, r"C:\Uninstaller.exe", args)
-                self.assertEqual(code, 87)
+                self.assertEqual(run_program(self.prefix, r"C:\Uninstaller.exe", args), 87)
         proc = self.start_uninstaller(r"C:\Uninstaller.exe", args=["/quiet"])
         box = self.uninstaller_box(proc)
         self.assertTrue(box["message"].startswith("Unknown argument: /quiet"), box["message"])

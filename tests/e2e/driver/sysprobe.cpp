@@ -7,6 +7,9 @@
 //   sysprobe deleteprinter NAME   DeletePrinter, as a user would by hand
 //   sysprobe hold PATH SECONDS    keeps PATH open without delete sharing, so
 //                                 that deleting it fails as for a file in use
+//   sysprobe run PROGRAM [ARG...] runs PROGRAM to its end and reports its
+//                                 whole exit code (the Unix exit status that
+//                                 Wine's loader gives keeps only 8 bits)
 #include <windows.h>
 #include <winspool.h>
 
@@ -129,6 +132,43 @@ int Hold(const wchar_t* path, int seconds) {
     return 0;
 }
 
+// Quotes one argument for CreateProcess: backslashes before a quote doubled.
+std::wstring Quote(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    return out + L"\"";
+}
+
+int Run(int argc, wchar_t** argv) {
+    std::wstring line;
+    for (int i = 2; i < argc; ++i) line += (i > 2 ? L" " : L"") + Quote(argv[i]);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("{\"ok\":false,\"error\":\"CreateProcess %lu\"}\n", GetLastError());
+        return 1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("{\"ok\":true,\"exit\":%lu}\n", code);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -136,6 +176,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"spooler") return Spooler();
     if (cmd == L"deleteprinter" && argc == 3) return DeleteByHand(argv[2]);
     if (cmd == L"hold" && argc == 4) return Hold(argv[2], _wtoi(argv[3]));
+    if (cmd == L"run" && argc >= 3) return Run(argc, argv);
     std::printf("{\"ok\":false,\"error\":\"usage\"}\n");
     return 2;
 }
