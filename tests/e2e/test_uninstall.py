@@ -17,20 +17,19 @@ Screenshots of the uninstaller's confirmation and result, in English and in
 Chinese, land in each scenario's artefacts folder."""
 
 import json
+import os
 import pathlib
 import re
 import subprocess
-import time
 
 import harness
 import wizard as wz
-from harness import INSTALLER_EXE, E2ECase, HarnessError, wait_until
+from harness import E2ECase, HarnessError, wait_until
 from payload import installer_members
 
 LOCALE = {"English": "en_US.UTF-8", "Chinese": "zh_CN.UTF-8"}
 UNINSTALLER = "Uninstaller.exe"
 SERVICE_KEY = r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\TarnelPrinter Service"
-UNINSTALL_ROOT = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 RUN_ONCE_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce"
 DRIVERS_X64 = "windows/system32/spool/drivers/x64"
 SUPPORT_FILES = ["CHISMPL.DLL", "CHITRAD.DLL", "ENGLISH.DLL", "Image.dll"]
@@ -104,8 +103,8 @@ def run_program(prefix, program, args=(), timeout=UNINSTALL_TIMEOUT):
 def registry_lines(prefix, hive, view):
     """The exported hive as a sorted list of "[key] value" lines."""
     name = f"{SNAPSHOT_PREFIX}{hive}-{view or 'default'}.reg"
-    args = ["reg", "export", hive, f"C:\\{name}", "/y"] + ([f"/reg:{view}"] if view else [])
-    code, _ = run_in_prefix(prefix, "reg", args[1:], timeout=120)
+    args = ["export", hive, f"C:\\{name}", "/y"] + ([f"/reg:{view}"] if view else [])
+    code, _ = run_in_prefix(prefix, "reg", args, timeout=120)
     host = prefix.path / "drive_c" / name
     if code != 0 or not host.exists():
         raise HarnessError(f"reg export {hive} /reg:{view} failed ({code})")
@@ -135,7 +134,7 @@ def file_tree(prefix):
     root = prefix.path / "drive_c"
     docs = prefix.documents.relative_to(root).as_posix().lower()
     out = []
-    for folder, dirs, files in __import__("os").walk(root):
+    for folder, dirs, files in os.walk(root):
         rel_folder = pathlib.Path(folder).relative_to(root).as_posix()
         for d in sorted(dirs):
             path = (pathlib.Path(folder) / d)
