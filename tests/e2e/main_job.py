@@ -127,7 +127,11 @@ def check_printer_and_press_next(job, window):
                       and wz.page_of(job.drv.dump(hwnd)), 15, what="the wizard to leave the "
                       "printer page")
     if page == "installing":
-        job.shot("installing", hwnd)
+        path = job.shot("installing", hwnd)
+        # A fast installation may have ended while the screenshot settled.
+        if wz.page_of(job.drv.dump(hwnd)) != "installing":
+            path.unlink()
+            print("  (the installation ended before its page could be taken)")
 
 
 def press_finish(job, window):
