@@ -277,7 +277,9 @@ void CInstallDlg::PublishChoices() {
 
 void CInstallDlg::ShowMessage(ui::MessageId id) {
     const ui::MessageBoxSpec spec = ui::GetMessageBox(id, Language(), Ini());
-    const UINT icon = spec.icon == ui::MessageIcon::kError ? MB_ICONERROR : 0;
+    UINT icon = 0;
+    if (spec.icon == ui::MessageIcon::kError) icon = MB_ICONERROR;
+    if (spec.icon == ui::MessageIcon::kWarning) icon = MB_ICONWARNING;
     ::MessageBoxW(spec.owner == ui::MessageOwner::kDialog ? m_hWnd : nullptr, oswin::W(spec.text),
                   oswin::W(spec.caption), MB_OK | icon);
 }
