@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/install_paths.h"
 #include "engine/printer_name.h"
 #include "engine/spooler_registration.h"
 
@@ -170,10 +171,14 @@ int InstallDriverAndPrinterWith(const InstallPlan& plan, InstallServices& servic
     std::uint32_t error = 0;
     if (!services.spooler.PrinterDriverDirectory(&driverDirectory, &error)) return 0;
 
-    if (const std::unique_ptr<os::OutputFile> out =
-            services.fs.CreateForWrite(GpcFilePath(driverDirectory, plan.installPrinterName))) {
-        const std::vector<std::uint8_t> bytes = BuildGpcFile(plan.model);
-        out->Write(bytes.data(), bytes.size());
+    // A driver directory without room for the printer's file names gets no
+    // GPC file; the registration then refuses the name itself.
+    if (DriverFilesFit(driverDirectory, plan.installPrinterName)) {
+        if (const std::unique_ptr<os::OutputFile> out =
+                services.fs.CreateForWrite(GpcFilePath(driverDirectory, plan.installPrinterName))) {
+            const std::vector<std::uint8_t> bytes = BuildGpcFile(plan.model);
+            out->Write(bytes.data(), bytes.size());
+        }
     }
 
     result->driverName = (plan.installPrinterName + u" Driver").substr(0, kMaxInstallPrinterName);

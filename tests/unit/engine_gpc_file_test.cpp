@@ -151,6 +151,7 @@ TEST(InstallDriverAndPrinter, Outcomes) {
     struct Case {
         const char* label;
         std::uint32_t directoryError;  // non-zero: no driver directory
+        bool longDirectory;            // no room for the printer's file names
         bool gpcFails;
         int registered;
         u16 addedAs;                   // the name registration reports
@@ -162,20 +163,28 @@ TEST(InstallDriverAndPrinter, Outcomes) {
         bool registrationRuns;
         std::vector<u16> defaults;
     } cases[] = {
-        {"success, default checked", 0, false, 1, u"", true, false, 1, true, true, {kPrinterName}},
-        {"success under a second unique name", 0, false, 1, u"Shop Printer (copy 1)", true, false, 1, true, true,
-         {u"Shop Printer (copy 1)"}},
-        {"success, default not checked", 0, false, 1, u"", false, false, 1, true, true, {}},
-        {"default printer refused: still success", 0, false, 1, u"", true, true, 1, true, true, {kPrinterName}},
-        {"registration failed, default checked", 0, false, 0, u"", true, false, 0, true, true, {}},
-        {"GPC file not creatable: registration still runs", 0, true, 1, u"", true, false, 1, false, true,
+        {"success, default checked", 0, false, false, 1, u"", true, false, 1, true, true, {kPrinterName}},
+        {"success under a second unique name", 0, false, false, 1, u"Shop Printer (copy 1)", true, false, 1, true,
+         true, {u"Shop Printer (copy 1)"}},
+        {"success, default not checked", 0, false, false, 1, u"", false, false, 1, true, true, {}},
+        {"default printer refused: still success", 0, false, false, 1, u"", true, true, 1, true, true,
          {kPrinterName}},
-        {"no driver directory", 5, false, 1, u"", true, false, 0, false, false, {}},
+        {"registration failed, default checked", 0, false, false, 0, u"", true, false, 0, true, true, {}},
+        {"GPC file not creatable: registration still runs", 0, false, true, 1, u"", true, false, 1, false, true,
+         {kPrinterName}},
+        {"no driver directory", 5, false, false, 1, u"", true, false, 0, false, false, {}},
+        {"driver directory without room: no GPC file, registration decides", 0, true, false, 0, u"", true, false,
+         0, false, true, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         SpoolerBench b;
         b.spooler.driverDirectoryError = c.directoryError;
+        // 255 units with "\Shop PrinterGPC.pcd" appended: one too many.
+        if (c.longDirectory) {
+            b.spooler.driverDirectory = u"C:\\" + u16(255 - 3 - 20 + 1, u'd');
+            b.fs.AddDirectory(b.spooler.driverDirectory);
+        }
         b.spooler.defaultFails = c.defaultFails;
         if (c.gpcFails) b.fs.FailCreate(kGpcPath);
         b.plan.setAsDefault = c.setAsDefault;
@@ -195,6 +204,9 @@ TEST(InstallDriverAndPrinter, Outcomes) {
                   c.result);
         EXPECT_EQ(runs, c.registrationRuns ? 1 : 0);
         EXPECT_EQ(b.fs.HasFile(kGpcPath), c.gpcWritten);
+        if (c.longDirectory) {
+            EXPECT_EQ(b.fs.createCount, 0);
+        }
         if (c.gpcWritten) {
             EXPECT_EQ(b.fs.Contents(kGpcPath), engine::BuildGpcFile(b.plan.model));
             EXPECT_TRUE(gpcThereWhenRegistering);
