@@ -563,6 +563,26 @@ class FaultSecondInstallation(FaultCase):
         self.assert_registry_kept(registry_before, self.registry_state())
 
 
+    def test_printer_named_alike_in_another_letter_case_is_kept(self):
+        # The spooler's names ignore letter case: an existing "MERLO 204T"
+        # is the printer the new one would be. Wine's spooler would add the
+        # new printer over it; the name is made unique instead.
+        self.prefix.import_registry(wz.ports_fixture(FIXTURE_PORTS))
+        model = self.model()
+        other_case = model.upper()
+        self.assertNotEqual(other_case, model)
+        self.prefix.import_registry(wz.printers_fixture([other_case]))
+        registry_before = self.registry_state()
+        wizard = self.start()
+        self.install(wizard, "other-case-final")
+        added = f"{model} (copy 1)"
+        self.assertTrue(self.succeeded(added))
+        self.finish(wizard)
+        self.assertEqual(self.printers(), {other_case: ("LPT1:", "E2E Fixture Driver"),
+                                           added: ("LPT1:", f"{added} Driver")})
+        self.assert_registry_kept(registry_before, self.registry_state())
+
+
 # ------------------------------------------------------------------ two installers
 
 ALREADY_RUNNING = {
