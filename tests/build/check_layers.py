@@ -5,6 +5,7 @@ it does in the build (CMakeLists.txt links each module only to those below
 it):
 
     core  <-  payload, texts  <-  engine  <-  ui  <-  app
+                                          <-  uninstall (the uninstaller)
 
   - a module includes only itself and the modules below it (payload and
     texts are side by side: neither includes the other); core includes
@@ -30,7 +31,7 @@ import sys
 
 # Rank of each module; a module may include the modules of lower rank.
 # Modules of equal rank (payload, texts) may not include each other.
-MODULES = {'core': 0, 'payload': 1, 'texts': 1, 'engine': 2, 'ui': 3, 'app': 4}
+MODULES = {'core': 0, 'payload': 1, 'texts': 1, 'engine': 2, 'ui': 3, 'uninstall': 3, 'app': 4}
 # Folders whose code is portable and may use every portable module.
 NATIVE_CONSUMERS = ('tests/unit', 'bench', 'tools')
 SOURCE_SUFFIXES = ('.h', '.hpp', '.c', '.cc', '.cpp', '.inl')

@@ -4,6 +4,7 @@
   check_pe.py EXE --arch i686|x86_64 [installer options]
   check_pe.py EXE --arch i686|x86_64 --program [--dll] [--export NAME ...]
               [--only-exports] [--import DLL!FUNCTION ...]
+  check_pe.py EXE --arch i686|x86_64 --uninstaller
 
 Installer mode (the default) checks
   (a) PE32 for i686 / PE32+ for x86_64, GUI subsystem;
@@ -22,6 +23,10 @@ version), that every exported name is undecorated (no stdcall "@N" suffix, no
 leading underscore: the name a caller looks up) and, with --dll / --export,
 the DLL flag and named exports; --only-exports refuses any other export, and
 --import requires a function imported by name from a library.
+
+Uninstaller mode checks (a), (b), (c), (e), that it is a program (not a DLL)
+whose version resource names "Uninstaller.exe" and does not call it a
+placeholder, and that it carries an icon (the uninstall entry shows it).
 
 Prints what it found; exits 1 when a check fails, 2 on unusable input.
 """
@@ -735,6 +740,7 @@ def main(argv):
                     help='with --program: no export but those named by --export')
     ap.add_argument('--import', dest='imports', action='append', metavar='DLL!FUNCTION',
                     help='with --program: a function imported by name from DLL')
+    ap.add_argument('--uninstaller', action='store_true', help='the uninstaller program')
     ap.add_argument('--payload-size', type=int)
     ap.add_argument('--payload-file')
     ap.add_argument('--expect-member', action='append')
@@ -758,7 +764,15 @@ def main(argv):
     except (BadFile, struct.error) as e:
         r.fail('import table unreadable: %s' % e)
     strings = check_version(res, r)
-    if args.program:
+    if args.uninstaller:
+        if strings is not None:
+            r.check(strings.get('OriginalFilename') == 'Uninstaller.exe'
+                    and 'placeholder' not in strings.get('FileDescription', '').lower(),
+                    'version resource names Uninstaller.exe and is no placeholder')
+        r.check(not pe.characteristics & IMAGE_FILE_DLL, 'not a DLL')
+        check_manifest(res, args.arch, r)
+        r.check(any(k[0] == RT_GROUP_ICON for k in res), 'an icon')
+    elif args.program:
         if strings is not None:
             r.check('placeholder' in strings.get('FileDescription', '').lower(),
                     'version resource calls it a placeholder')

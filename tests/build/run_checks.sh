@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the built Windows executables: both installers (and their appended
-# copies) and the placeholder payload programs of both architectures. First
-# the include order of the modules (check_layers.py), which needs no build.
+# copies), both uninstallers and the placeholder payload programs of both
+# architectures. First the include order of the modules (check_layers.py),
+# which needs no build.
 #   tests/build/run_checks.sh [BUILD_ROOT]    (default: build/ of the repository)
 # Exits non-zero when an executable is missing or a check fails.
 set -uo pipefail
@@ -63,6 +64,12 @@ for pair in win32:i686 win64:x86_64; do
     done
   fi
   run "$exe" --arch "$arch" "${payload[@]}"
+  if [ -f "$dir/Uninstaller.exe" ]; then
+    run "$dir/Uninstaller.exe" --arch "$arch" --uninstaller
+  else
+    echo "$dir/Uninstaller.exe: FAIL  not built"
+    failed=1
+  fi
   if [ -f "$dir/LabelPrinterSetup-appended.exe" ]; then
     run "$dir/LabelPrinterSetup-appended.exe" --arch "$arch" --appended "${payload[@]}"
   fi
@@ -88,7 +95,6 @@ for dir in "$build/win32" "$build/win64"; do
       --export InitializePrintMonitor2
     run "$bin/Rad80PrinterMonUI.dll" --arch "$arch" --program --dll --only-exports \
       --export InitializePrintMonitorUI
-    run "$bin/Uninstaller.exe" --arch "$arch" --program
     run "$bin/VorskPrinterService.exe" --arch "$arch" --program --only-exports \
       --import 'advapi32.dll!StartServiceCtrlDispatcherW' \
       --import 'advapi32.dll!RegisterServiceCtrlHandlerExW' --import 'advapi32.dll!SetServiceStatus'

@@ -243,7 +243,7 @@ class Wine:
             "WINESERVER": self.server,
             "WINEARCH": "win64",
             "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             "DISPLAY": display.name,
         })
         # Wine takes the default locale from LC_ALL even where the C library

@@ -221,7 +221,7 @@ TEST(PayloadMembers, ListNamesTheMembersInContainerOrderWithValidSources) {
     };
     const std::set<std::string> programs = {"plotter.dll",         "plotui.dll",  "CHISMPL.DLL",
                                             "CHITRAD.DLL",         "ENGLISH.DLL", "Image.dll",
-                                            "Rad80PrinterMon.dll", "Rad80PrinterMonUI.dll", "Uninstaller.exe",
+                                            "Rad80PrinterMon.dll", "Rad80PrinterMonUI.dll",
                                             "VorskPrinterService.exe"};
     // Programs that have no ".x64" twin: the installer carries one build.
     const std::set<std::string> single = {"Uninstaller.exe", "VorskPrinterService.exe"};
@@ -262,6 +262,12 @@ TEST(PayloadMembers, ListNamesTheMembersInContainerOrderWithValidSources) {
             EXPECT_FALSE(x64);
             EXPECT_EQ(file, name);
             EXPECT_TRUE(single.count(file));
+            EXPECT_TRUE(programs.count(file));
+        } else if (kind == "target") {
+            // A program of the installer's own build: the uninstaller.
+            EXPECT_EQ(name, "Uninstaller.exe");
+            EXPECT_EQ(file, "uninstaller");
+            EXPECT_TRUE(single.count(name));
         } else {
             ADD_FAILURE() << "unknown source kind " << kind;
         }
