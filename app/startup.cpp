@@ -16,7 +16,18 @@ LanguageChoice LanguageFromIndex(int index) {
     }
 }
 
+int StartupMessageLanguage(std::uint32_t lcid) {
+    if (lcid == kLcidChinesePrc) return kUiChinese;
+    if (lcid == kLcidRussian) return kUiRussian;
+    return kUiEnglish;
+}
+
 int RunStartup(StartupHost& host) {
+    if (host.TakeRunningMark() == RunningMark::HeldElsewhere) {
+        const int language = StartupMessageLanguage(host.SystemDefaultLcid());
+        host.ShowMessage(ui::GetMessageBox(ui::MessageId::kAlreadyRunning, language, ui::TextIni{}));
+        return 0;
+    }
     host.LoadPayload();
     const core::u16 folder = host.PersonalFolder();
     host.RemoveFile(folder + kStaleLogoName);

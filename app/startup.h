@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 #include "ui/language_labels.h"
+#include "ui/messages.h"
 
 namespace app {
 
@@ -36,6 +37,19 @@ inline constexpr int kFallbackLanguageIndex = 1;  // English
 
 inline constexpr const char16_t* kStaleLogoName = u"\\Logo.bmp";
 
+// The language of a box that start-up shows before the language is chosen:
+// the system's default locale decides, 2052 Chinese, 1049 (Russian, Russia)
+// Russian, anything else English.
+inline constexpr std::uint32_t kLcidRussian = 1049;
+int StartupMessageLanguage(std::uint32_t lcid);
+
+// The mark of a running installation, taken before anything is written.
+//   Taken           this run holds it until the host is destroyed
+//   HeldElsewhere   another installation holds it: this run must end
+//   Unavailable     the mark could not be made for another reason; the run
+//                   goes on unguarded rather than refusing the installation
+enum class RunningMark { Taken, HeldElsewhere, Unavailable };
+
 enum class DialogResult { Ok, Cancel, Failed };
 struct LanguageDialogOutcome {
     DialogResult result;
@@ -45,6 +59,11 @@ struct LanguageDialogOutcome {
 class StartupHost {
 public:
     virtual ~StartupHost() = default;
+    // Takes the machine-wide mark of a running installation; a taken mark is
+    // held until the host is destroyed, so for the whole run.
+    virtual RunningMark TakeRunningMark() = 0;
+    // Shows a message box without an owner window; returns when it is closed.
+    virtual void ShowMessage(const ui::MessageBoxSpec& box) = 0;
     // Copies the embedded container into memory (none when it is missing).
     virtual void LoadPayload() = 0;
     // The documents folder as a UTF-16 path; empty when the shell gives none.
@@ -67,7 +86,9 @@ public:
     virtual void RunWizard() = 0;
 };
 
-// The whole start-up run, in order: payload; working folder; delete a stale
+// The whole start-up run, in order: the running mark (held elsewhere: the
+// already-running box in the locale's language, and the run ends before
+// anything is read, written or deleted); payload; working folder; delete a stale
 // "Logo.bmp" before the extraction (so a logo of this run's payload stays);
 // extraction; language dialog by locale (Cancel ends here, UiLanguage never
 // set, every extracted file kept; a dialog that cannot be shown counts as

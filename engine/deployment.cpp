@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/folders.h"
 #include "engine/install_log.h"
@@ -80,6 +82,57 @@ core::u16 Join(const core::u16& folder, core::u16view name) {
     return path;
 }
 
+// The file system as the extraction engines see it during deployment. The
+// moment the engine has created the member's file in the install folder,
+// before any byte is written, the file is reported as deployed: the
+// wizard's clean-up then also removes a partly written one. A file that
+// could not be created (locked by another program, read-only, a read-only
+// folder) is not this run's and is never reported, so the clean-up leaves
+// whatever was there before.
+class DeployedFileWitness : public os::FileSystem {
+public:
+    DeployedFileWitness(os::FileSystem& fs, InstallObserver& observer) : fs_(fs), observer_(observer) {}
+
+    // The next member's target and the name to report once it is created;
+    // an empty name reports nothing (files below a folder part).
+    void Expect(const core::u16& target, core::u16 reportedName) {
+        target_ = target;
+        reportedName_ = std::move(reportedName);
+    }
+
+    std::unique_ptr<os::OutputFile> CreateForWrite(const core::u16& path) override {
+        std::unique_ptr<os::OutputFile> file = fs_.CreateForWrite(path);
+        if (file && path == target_ && !reportedName_.empty()) observer_.RecordDeployedFile(reportedName_);
+        return file;
+    }
+    std::unique_ptr<os::InputFile> OpenForRead(const core::u16& path) override { return fs_.OpenForRead(path); }
+    bool ReadFile(const core::u16& path, std::size_t limit, std::vector<std::uint8_t>* contents) override {
+        return fs_.ReadFile(path, limit, contents);
+    }
+    bool CopyFileReplacing(const core::u16& source, const core::u16& target) override {
+        return fs_.CopyFileReplacing(source, target);
+    }
+    bool RemoveFile(const core::u16& path) override { return fs_.RemoveFile(path); }
+    bool FileExists(const core::u16& path) override { return fs_.FileExists(path); }
+    bool DirectoryExists(const core::u16& path) override { return fs_.DirectoryExists(path); }
+    bool MakeDirectory(const core::u16& path) override { return fs_.MakeDirectory(path); }
+    bool ListDirectory(const core::u16& path, std::vector<os::DirEntry>* entries) override {
+        return fs_.ListDirectory(path, entries);
+    }
+
+private:
+    os::FileSystem& fs_;
+    InstallObserver& observer_;
+    core::u16 target_;
+    core::u16 reportedName_;
+};
+
+// The name a target directly in the install folder is reported under;
+// empty for a file below a folder part.
+core::u16 ReportedName(const core::u16& target, bool direct) {
+    return direct ? target.substr(target.rfind(u'\\') + 1) : core::u16();
+}
+
 }  // namespace
 
 int DeployFromMemory(const InstallPlan& plan, InstallServices& services, InstallObserver& observer) {
@@ -89,6 +142,7 @@ int DeployFromMemory(const InstallPlan& plan, InstallServices& services, Install
     const std::int32_t total = ClampToInt32(plan.payloadSize);
     std::int32_t counter = 0;
     const payload::ProgressSink progress = [&observer](int position) { observer.SetProgress(position); };
+    DeployedFileWitness witness(services.fs, observer);
     payload::EntryCursor cursor = payload::ResourceEntries(plan.payload, plan.payloadSize);
     payload::EntryView entry;
     for (std::uint32_t i = 0; i < count && cursor.Next(&entry); ++i) {
@@ -103,9 +157,9 @@ int DeployFromMemory(const InstallPlan& plan, InstallServices& services, Install
             if (!replacement.empty()) target = Join(plan.installFolder, replacement);
             if (target.size() <= kMaxTargetPath) {
                 if (!services.fs.DirectoryExists(folderPart)) CreateFolderPath(services.fs, folderPart);
-                if (direct) observer.RecordDeployedFile(target.substr(target.rfind(u'\\') + 1));
+                witness.Expect(target, ReportedName(target, direct));
                 payload::ExtractFromMemory(entry.data, ClampToInt32(entry.compressedLength), target, &counter,
-                                           total, services.fs, progress);
+                                           total, witness, progress);
                 observer.SetWaitText(filePart);
             }
         }
@@ -130,6 +184,7 @@ int DeployFromImageFile(const InstallPlan& plan, InstallServices& services, Inst
     const std::int32_t total = ClampToInt32(layout.ProgressTotal());
     std::int32_t counter = 0;
     const payload::ProgressSink progress = [&observer](int position) { observer.SetProgress(position); };
+    DeployedFileWitness witness(services.fs, observer);
     std::uint64_t offset = layout.firstEntry;
     for (std::uint32_t i = 0; i < layout.count; ++i) {
         payload::AppendedEntry entry;
@@ -145,10 +200,10 @@ int DeployFromImageFile(const InstallPlan& plan, InstallServices& services, Inst
         if (target.size() > kMaxTargetPath) continue;
 
         observer.SetWaitText(target);
-        if (direct) observer.RecordDeployedFile(target.substr(target.rfind(u'\\') + 1));
+        witness.Expect(target, ReportedName(target, direct));
         // ReadAppendedEntry left the file on the member's data.
         payload::ExtractFromImageFile(*file, ClampToInt32(entry.compressedLength), target, &counter, total,
-                                      services.fs, progress);
+                                      witness, progress);
     }
     return 0;
 }

@@ -5,8 +5,10 @@
 // skipped, and so is a member whose target path would be longer than
 // kMaxTargetPath units (it is never cut). Every file written directly into
 // the install folder is recorded through the observer under its final name
-// before it is written, so that the wizard's clean-up also removes a
-// partly written one; files below a folder part are not recorded.
+// once it has been created and before it is written, so that the wizard's
+// clean-up also removes a partly written one; a file that could not be
+// created (locked, read-only) is not recorded, so the clean-up leaves what
+// was there before. Files below a folder part are not recorded.
 #pragma once
 
 #include <cstddef>

@@ -10,6 +10,14 @@ constexpr int kChineseInterface = 1;
 
 core::u16 Cut(core::u16view s, std::size_t limit) { return core::u16(s.substr(0, limit)); }
 
+// The spooler's printer names are keys of the registry: names that differ
+// only in letter case name the same printer.
+core::u16 Folded(core::u16view s) {
+    core::u16 out(s);
+    for (char16_t& c : out) c = core::AsciiLower(c);
+    return out;
+}
+
 }  // namespace
 
 core::u16 NumberedPrinterName(core::u16view wanted, int counter, int uiLanguage) {
@@ -23,11 +31,11 @@ core::u16 NumberedPrinterName(core::u16view wanted, int counter, int uiLanguage)
 core::u16 MakeUniqueName(const std::vector<os::PrinterRecord>& printers, core::u16view wanted,
                          int uiLanguage) {
     std::unordered_set<core::u16> taken;
-    for (const auto& p : printers) taken.insert(p.name);
+    for (const auto& p : printers) taken.insert(Folded(p.name));
     core::u16 result = Cut(wanted, kMaxPrinterName);
     // Every numbered form differs from the others, so at most printers.size()
     // candidates are taken.
-    for (int counter = 1; taken.count(result) != 0; ++counter)
+    for (int counter = 1; taken.count(Folded(result)) != 0; ++counter)
         result = NumberedPrinterName(wanted, counter, uiLanguage);
     return result;
 }

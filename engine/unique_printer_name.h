@@ -22,8 +22,10 @@ constexpr std::size_t kMaxPrinterName = kMaxInstallPrinterName;
 core::u16 NumberedPrinterName(core::u16view wanted, int counter, int uiLanguage);
 
 // The first of wanted, wanted (copy 1), wanted (copy 2), ... that no printer
-// in `printers` has (exact comparison, case counts); `wanted` is first cut
-// to kMaxPrinterName units.
+// in `printers` has; names are compared without regard to the case of ASCII
+// letters, as the spooler compares them (a name that differs only in case
+// is refused on Windows, and Wine's spooler would overwrite that printer).
+// `wanted` is first cut to kMaxPrinterName units.
 core::u16 MakeUniqueName(const std::vector<os::PrinterRecord>& printers, core::u16view wanted,
                          int uiLanguage);
 

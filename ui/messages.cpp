@@ -12,6 +12,26 @@ const char16_t kPrinterNameInvalidEnglish[] =
     u"must not be a device name such as CON, PRN, NUL, COM1 or LPT1, must not end in a dot or a blank, "
     u"and must not be too long. Please enter another name.";
 
+// Start-up shows this box before the language is chosen and before any
+// file is read, so each language has a fixed text.
+MessageBoxSpec AlreadyRunningBox(int uiLanguage) {
+    MessageBoxSpec box;
+    box.owner = MessageOwner::kNone;
+    box.icon = MessageIcon::kWarning;
+    if (uiLanguage == kUiChinese) {
+        box.caption = u"打印机驱动安装";
+        box.text = u"打印机驱动安装程序已经在运行。请等它结束后再试。";
+    } else if (uiLanguage == kUiRussian) {
+        box.caption = u"Установка драйвера принтера";
+        box.text = u"Установка драйвера принтера уже выполняется. Дождитесь её завершения и повторите попытку.";
+    } else {
+        box.caption = u"Printer Driver Installation";
+        box.text = u"An installation of the printer driver is already running. Please wait until it has "
+                   u"finished and try again.";
+    }
+    return box;
+}
+
 }  // namespace
 
 core::u16 TextIni::Get(const core::u16& key, const core::u16& fallback) const {
@@ -29,6 +49,8 @@ MessageBoxSpec GetMessageBox(MessageId id, int uiLanguage, const TextIni& ini) {
     switch (id) {
     case MessageId::kNone:
         return box;
+    case MessageId::kAlreadyRunning:
+        return AlreadyRunningBox(uiLanguage);
     case MessageId::kFolderEmpty:
     case MessageId::kFolderInvalid:
         box.owner = MessageOwner::kDialog;

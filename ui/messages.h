@@ -33,10 +33,11 @@ enum class MessageId {
     kUsbNotConnected,    // no connected USB printer of a known model
     kUsbNoNewPrinter,    // no model record matches a connected printer
     kPrinterNameInvalid, // a name the installation cannot use safely
+    kAlreadyRunning,     // start-up: another installation is running
 };
 
 enum class MessageOwner { kDialog, kNone };
-enum class MessageIcon { kNone, kError };
+enum class MessageIcon { kNone, kError, kWarning };
 
 // One message box (always a single OK button).
 struct MessageBoxSpec {
@@ -47,9 +48,9 @@ struct MessageBoxSpec {
 };
 
 // The box for `id` in `uiLanguage` (languages other than 1 and 2 read as
-// English). Russian reads Text.ini only for kNoModel; its other boxes are
-// the English ones. kNone gives an empty
-// box.
+// English). Russian reads Text.ini only for kNoModel; kAlreadyRunning has a
+// fixed Russian text (it shows before any file is read); the other Russian
+// boxes are the English ones. kNone gives an empty box.
 MessageBoxSpec GetMessageBox(MessageId id, int uiLanguage, const TextIni& ini);
 
 }  // namespace ui

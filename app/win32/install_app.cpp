@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "app/startup.h"
 #include "os/win32/services.h"
 #include "ui/win32/install_dlg.h"
@@ -13,11 +15,42 @@ namespace {
 
 CInstallApp theApp;
 
+// The mark of a running installation. Global, not Local: the installer runs
+// elevated and changes machine-wide state (spooler, driver and system
+// folders, services, HKLM), so a second administrator session - fast user
+// switching, a remote desktop - must see the first session's run too.
+// Creating a global object needs SeCreateGlobalPrivilege, which every
+// elevated administrator has.
+constexpr wchar_t kRunningMutexName[] = L"Global\\LabelPrinterSetup.InstallationRunning";
+
 // Start-up's view of the system: the portable sequence in app/startup.h
 // decides, this class carries it out.
 class StartupHost : public app::StartupHost {
 public:
     StartupHost(CInstallApp& application, CInstallDlg& wizard) : app_(application), wizard_(wizard) {}
+
+    app::RunningMark TakeRunningMark() override {
+        // Only the name's existence counts: nobody waits on the mutex, so it
+        // is created unowned. The handle stays open, and the mark with it,
+        // until this host goes at the end of the run.
+        ::SetLastError(ERROR_SUCCESS);
+        win::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kRunningMutexName));
+        const DWORD error = ::GetLastError();
+        if (mutex && error == ERROR_ALREADY_EXISTS) return app::RunningMark::HeldElsewhere;
+        // The mutex exists, made by another installation whose security
+        // does not let this one open it.
+        if (!mutex && error == ERROR_ACCESS_DENIED) return app::RunningMark::HeldElsewhere;
+        if (!mutex) return app::RunningMark::Unavailable;
+        runningMark_ = std::move(mutex);
+        return app::RunningMark::Taken;
+    }
+
+    void ShowMessage(const ui::MessageBoxSpec& box) override {
+        UINT icon = 0;
+        if (box.icon == ui::MessageIcon::kError) icon = MB_ICONERROR;
+        if (box.icon == ui::MessageIcon::kWarning) icon = MB_ICONWARNING;
+        ::MessageBoxW(nullptr, oswin::W(box.text), oswin::W(box.caption), MB_OK | icon | MB_SETFOREGROUND);
+    }
 
     void LoadPayload() override { wizard_.LoadPayload(); }
     core::u16 PersonalFolder() override { return oswin::ShellFolders().PersonalFolder(); }
@@ -57,6 +90,7 @@ public:
 private:
     CInstallApp& app_;
     CInstallDlg& wizard_;
+    win::UniqueHandle runningMark_;
 };
 
 }  // namespace

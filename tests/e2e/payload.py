@@ -23,6 +23,33 @@ def _unpack(fmt, data, offset):
 def read_resource(exe_bytes, type_name, res_id):
     """Bytes of the resource (named type, numeric id, first language) of a
     PE32 or PE32+ image, or None when the image has no such resource."""
+    span = resource_span(exe_bytes, type_name, res_id)
+    if span is None:
+        return None
+    _, start, size = span
+    return exe_bytes[start:start + size]
+
+
+def replace_resource(exe_bytes, type_name, res_id, blob):
+    """A copy of the image whose resource holds `blob` instead: written over
+    the old data, which must be at least as long, with the size in the
+    resource's data entry set to the new length."""
+    span = resource_span(exe_bytes, type_name, res_id)
+    if span is None:
+        raise PayloadError(f"no resource {type_name}/{res_id} to replace")
+    entry, start, size = span
+    if len(blob) > size:
+        raise PayloadError(f"{len(blob)} bytes do not fit the resource's {size}")
+    out = bytearray(exe_bytes)
+    out[start:start + len(blob)] = blob
+    out[start + len(blob):start + size] = bytes(size - len(blob))
+    struct.pack_into("<I", out, entry + 4, len(blob))
+    return bytes(out)
+
+
+def resource_span(exe_bytes, type_name, res_id):
+    """(file offset of the data entry, file offset of the data, size) of the
+    resource (named type, numeric id, first language), or None."""
     data = exe_bytes
     if data[:2] != b"MZ":
         raise PayloadError("not an MZ executable")
@@ -87,9 +114,9 @@ def read_resource(exe_bytes, type_name, res_id):
     langs = list(entries(names))
     if not langs or langs[0][1] & 0x80000000:
         raise PayloadError("resource has no data entry")
-    rva, size, _, _ = _unpack("<IIII", data, base + langs[0][1])
-    start = file_offset(rva, size)
-    return data[start:start + size]
+    entry = base + langs[0][1]
+    rva, size, _, _ = _unpack("<IIII", data, entry)
+    return entry, file_offset(rva, size), size
 
 
 def parse_container(blob):

@@ -156,22 +156,6 @@ TEST_F(MemoryDeployment, TwentyTwoMembersMoveTheBarAfterEachMember) {
     }
 }
 
-TEST_F(MemoryDeployment, FilesAreRecordedBeforeTheyAreWritten) {
-    b.fs.AddFile(InFolder(u"plotter.dll"), std::string("old"));
-    b.fs.FailWriteAfter(InFolder(u"UNIDRV.HLP"), 4);
-    std::vector<std::string> seen;
-    b.observer.onRecord = [&](const u16& name) {
-        const u16 path = InFolder(name);
-        seen.push_back(b.fs.HasFile(path) ? b.fs.ContentsString(path) : "<none>");
-    };
-    Deploy(ResourceContainer({"plotter.dll", "UNIDRV.HLP", "Uninstaller.exe"}));
-    EXPECT_EQ(seen, (std::vector<std::string>{"old", "<none>", "<none>"}));
-    EXPECT_EQ(b.fs.Contents(InFolder(u"plotter.dll")), Contents("plotter.dll"));
-    // The partly written file is on disk and recorded, so the clean-up takes it.
-    EXPECT_EQ(b.fs.ContentsString(InFolder(u"UNIDRV.HLP")), "cont");
-    EXPECT_EQ(b.observer.RecordedFiles(), (std::vector<u16>{u"plotter.dll", u"UNIDRV.HLP", u"Uninstaller.exe"}));
-}
-
 TEST_F(MemoryDeployment, UnsafeNamesAreSkipped) {
     using payload_test::RawEntry;
     const Bytes data = payload_test::Compress(Contents("x"));
@@ -220,6 +204,45 @@ int DeployImage(Bench<>& b, const Bytes& image) {
     b.fs.AddFile(kImagePath, image);
     b.plan.imagePath = kImagePath;
     return engine::DeployFromImageFile(b.plan, b.services, b.observer);
+}
+
+// Both engines: a file is recorded once it has been created and before a
+// byte is written into it, so the clean-up also takes a partly written one;
+// a file that could not be created (locked or read-only, here the user's
+// own "ENGLISH.DLL") is not this run's: it is never recorded and stays as
+// it was.
+TEST(Deployment, FilesAreRecordedOnceCreatedAndOnlyThen) {
+    const std::vector<std::string> names = {"plotter.dll", "ENGLISH.DLL", "UNIDRV.HLP", "Uninstaller.exe"};
+    for (const bool fromMemory : {true, false}) {
+        SCOPED_TRACE(fromMemory ? "memory" : "image file");
+        Bench<> b;
+        b.fs.AddFile(InFolder(u"plotter.dll"), std::string("an earlier plotter.dll"));
+        b.fs.AddFile(InFolder(u"ENGLISH.DLL"), std::string("the user's own, locked"));
+        b.fs.FailCreate(InFolder(u"ENGLISH.DLL"));
+        b.fs.FailWriteAfter(InFolder(u"UNIDRV.HLP"), 4);
+        std::vector<std::string> seen;
+        b.observer.onRecord = [&](const u16& name) {
+            const u16 path = InFolder(name);
+            seen.push_back(b.fs.HasFile(path) ? "[" + b.fs.ContentsString(path) + "]" : "<none>");
+        };
+        Bytes container;
+        if (fromMemory) {
+            container = ResourceContainer(names);
+            b.plan.payload = container.data();
+            b.plan.payloadSize = container.size();
+            EXPECT_EQ(engine::DeployFromMemory(b.plan, b.services, b.observer), 0);
+        } else {
+            EXPECT_EQ(DeployImage(b, AppendedImage(names)), 0);
+        }
+        // Created (an existing file emptied), nothing written yet.
+        EXPECT_EQ(seen, (std::vector<std::string>{"[]", "[]", "[]"}));
+        EXPECT_EQ(b.observer.RecordedFiles(), (std::vector<u16>{u"plotter.dll", u"UNIDRV.HLP", u"Uninstaller.exe"}));
+        EXPECT_EQ(b.fs.Contents(InFolder(u"plotter.dll")), Contents("plotter.dll"));
+        EXPECT_EQ(b.fs.ContentsString(InFolder(u"ENGLISH.DLL")), "the user's own, locked");
+        // The partly written file is on disk and recorded, so the clean-up takes it.
+        EXPECT_EQ(b.fs.ContentsString(InFolder(u"UNIDRV.HLP")), "cont");
+        EXPECT_EQ(b.fs.Contents(InFolder(u"Uninstaller.exe")), Contents("Uninstaller.exe"));
+    }
 }
 
 TEST(ImageDeployment, ReplacementNamesByCommandSet) {

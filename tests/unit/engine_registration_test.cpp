@@ -491,7 +491,7 @@ TEST_F(Registration, SecondUniquenessPass) {
         {"Chinese", 1, {u"Q712"}, false, u"Q712 (副本 1)"},
         {"Russian uses the English form", 2, {u"Q712"}, false, u"Q712 (copy 1)"},
         {"copy 1 taken too", 0, {u"Q712 (copy 1)", u"Q712"}, false, u"Q712 (copy 2)"},
-        {"case counts", 0, {u"q712"}, false, u"Q712"},
+        {"letter case does not count", 0, {u"q712"}, false, u"Q712 (copy 1)"},
         {"printers cannot be listed", 0, {}, true, u"Q712"},
     };
     for (Variant v : {Variant::kX86, Variant::kX64}) {

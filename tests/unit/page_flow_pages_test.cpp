@@ -77,6 +77,12 @@ const u16 kNameInvalidEnglish =
     u"must not be a device name such as CON, PRN, NUL, COM1 or LPT1, must not end in a dot or a blank, "
     u"and must not be too long. Please enter another name.";
 
+const u16 kAlreadyRunningChinese = u"打印机驱动安装程序已经在运行。请等它结束后再试。";
+const u16 kAlreadyRunningEnglish =
+    u"An installation of the printer driver is already running. Please wait until it has finished and try again.";
+const u16 kAlreadyRunningRussian =
+    u"Установка драйвера принтера уже выполняется. Дождитесь её завершения и повторите попытку.";
+
 TEST(PageFlowMessages, TextsByLanguage) {
     using ui::MessageId;
     using ui::MessageIcon;
@@ -107,6 +113,9 @@ TEST(PageFlowMessages, TextsByLanguage) {
         {MessageId::kPrinterNameInvalid, ui::kUiChinese, zhTitle, kNameInvalidChinese, MessageOwner::kNone, MessageIcon::kError},
         {MessageId::kPrinterNameInvalid, ui::kUiEnglish, u"Printer Driver Installation", kNameInvalidEnglish, MessageOwner::kNone, MessageIcon::kError},
         {MessageId::kPrinterNameInvalid, ui::kUiRussian, u"Printer Driver Installation", kNameInvalidEnglish, MessageOwner::kNone, MessageIcon::kError},
+        {MessageId::kAlreadyRunning, ui::kUiChinese, zhTitle, kAlreadyRunningChinese, MessageOwner::kNone, MessageIcon::kWarning},
+        {MessageId::kAlreadyRunning, ui::kUiEnglish, u"Printer Driver Installation", kAlreadyRunningEnglish, MessageOwner::kNone, MessageIcon::kWarning},
+        {MessageId::kAlreadyRunning, ui::kUiRussian, u"Установка драйвера принтера", kAlreadyRunningRussian, MessageOwner::kNone, MessageIcon::kWarning},
     };
     MapProfile empty;
     const ui::TextIni ini{&empty, u"C:\\Docs\\Text.ini"};
@@ -131,6 +140,10 @@ TEST(PageFlowMessages, TextsByLanguage) {
               u"Printer Driver Installation");
     EXPECT_EQ(ui::GetMessageBox(ui::MessageId::kUsbNotConnected, ui::kUiRussian, ruIni).caption,
               u"Printer Driver Installation");
+    // The running-installation box shows before any file is read: Text.ini
+    // changes nothing in it.
+    EXPECT_EQ(ui::GetMessageBox(ui::MessageId::kAlreadyRunning, ui::kUiRussian, ruIni).caption,
+              u"Установка драйвера принтера");
     EXPECT_EQ(ui::FinishLabel(ui::kUiRussian, ruIni), u"Готово");
     EXPECT_EQ(ui::FinishLabel(ui::kUiRussian, ini), u"Finish");
     EXPECT_EQ(ui::FinishLabel(ui::kUiEnglish, ruIni), u"Finish");

@@ -33,7 +33,9 @@ TEST(PrinterNames, MakeUniquePrinterName) {
         {"a gap is filled", {u"Q712", u"Q712 (copy 2)"}, u"Q712", kEnglish, u"Q712 (copy 1)"},
         {"Chinese", {u"Q712", u"Q712 (副本 1)"}, u"Q712", kChinese, u"Q712 (副本 2)"},
         {"Russian uses the English form", {u"Q712"}, u"Q712", kRussian, u"Q712 (copy 1)"},
-        {"case counts", {u"q712"}, u"Q712", kEnglish, u"Q712"},
+        // The spooler's names ignore letter case: "q712" is the same printer.
+        {"case does not count", {u"q712"}, u"Q712", kEnglish, u"Q712 (copy 1)"},
+        {"numbered forms ignore case too", {u"Q712", u"q712 (COPY 1)"}, u"Q712", kEnglish, u"Q712 (copy 2)"},
         {"255 characters fit", {}, w255, kEnglish, w255},
         {"longer wanted names are cut", {}, u16(300, u'w'), kEnglish, w255},
         {"numbered form cut to 255", {w255}, w255, kEnglish, u16(255 - 9, u'w') + u" (copy 1)"},

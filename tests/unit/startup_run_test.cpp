@@ -69,9 +69,19 @@ public:
     u16 dialogFolder;
     texts::InstallTexts texts{};
     bool wizardRan = false;
+    app::RunningMark mark = app::RunningMark::Taken;
+    std::vector<ui::MessageBoxSpec> shown;
 
     FakeHost() { fs.AddDirectory(kDocs); }
 
+    app::RunningMark TakeRunningMark() override {
+        log.push_back("mark");
+        return mark;
+    }
+    void ShowMessage(const ui::MessageBoxSpec& box) override {
+        log.push_back("message");
+        shown.push_back(box);
+    }
     void LoadPayload() override { log.push_back("payload"); }
     u16 PersonalFolder() override {
         log.push_back("folder");
@@ -146,7 +156,7 @@ TEST(RunStartup, RunsEveryStepInOrderAndDeletesTheChosenTextFileAfterReadingIt) 
         EXPECT_EQ(app::RunStartup(h), 0);
         const std::string docs = core::Utf16ToUtf8(kDocs);
         const std::string text = docs + "\\" + c.file;
-        const std::vector<std::string> want = {"payload",        "folder", "delete " + docs + "\\Logo.bmp",
+        const std::vector<std::string> want = {"mark",           "payload", "folder", "delete " + docs + "\\Logo.bmp",
                                                "extract",        "lcid",   "dialog",
                                                c.ui,             "texts " + text,
                                                "delete " + text, "wizard"};
@@ -177,7 +187,8 @@ TEST(RunStartup, CancelEndsBeforeTheWizardAndKeepsEveryExtractedFile) {
     h.answer = {DialogResult::Cancel, 0};  // an index left over must not be used
     EXPECT_EQ(app::RunStartup(h), 0);
     const std::vector<std::string> want = {
-        "payload", "folder", "delete " + core::Utf16ToUtf8(kDocs) + "\\Logo.bmp", "extract", "lcid", "dialog"};
+        "mark", "payload", "folder", "delete " + core::Utf16ToUtf8(kDocs) + "\\Logo.bmp", "extract", "lcid",
+        "dialog"};
     EXPECT_EQ(h.log, want);
     EXPECT_EQ(h.uiLanguage, 0);
     EXPECT_EQ(h.uiLanguageSets, 0);
@@ -233,8 +244,61 @@ TEST(RunStartup, NoWorkingFolderGivesPathsAtTheDriveRoot) {
     h.folder = u"";
     h.answer = {DialogResult::Ok, 1};
     app::RunStartup(h);
-    EXPECT_EQ(h.log[2], "delete \\Logo.bmp");
-    EXPECT_EQ(h.log[7], "texts \\InstallConfig_en.txt");
+    EXPECT_EQ(h.log[3], "delete \\Logo.bmp");
+    EXPECT_EQ(h.log[8], "texts \\InstallConfig_en.txt");
+}
+
+TEST(StartupMessageLanguage, ChoosesByDefaultLocale) {
+    struct Case {
+        std::uint32_t lcid;
+        int language;
+    };
+    const Case cases[] = {{2052, app::kUiChinese}, {1049, app::kUiRussian}, {1033, app::kUiEnglish},
+                          {1028, app::kUiEnglish}, {1041, app::kUiEnglish}, {0, app::kUiEnglish}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lcid);
+        EXPECT_EQ(app::StartupMessageLanguage(c.lcid), c.language);
+    }
+}
+
+TEST(RunStartup, AnotherRunningInstallationEndsTheRunBeforeAnythingIsTouched) {
+    struct Case {
+        std::uint32_t lcid;
+        const char16_t* caption;
+    };
+    const Case cases[] = {{1033, u"Printer Driver Installation"},
+                          {2052, u"打印机驱动安装"},
+                          {1049, u"Установка драйвера принтера"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lcid);
+        FakeHost h;
+        AddReferencePayload(h);
+        h.lcid = c.lcid;
+        h.mark = app::RunningMark::HeldElsewhere;
+        h.fs.AddFile(kDocs + u"\\Logo.bmp", std::string("a logo of the running installation"));
+        h.fs.AddFile(kDocs + u"\\InstallConfig_en.txt", std::string("its text file"));
+        EXPECT_EQ(app::RunStartup(h), 0);
+        EXPECT_EQ(h.log, (std::vector<std::string>{"mark", "lcid", "message"}));
+        ASSERT_EQ(h.shown.size(), 1u);
+        EXPECT_EQ(h.shown[0].caption, c.caption);
+        EXPECT_EQ(h.shown[0].owner, ui::MessageOwner::kNone);
+        EXPECT_EQ(h.shown[0].icon, ui::MessageIcon::kWarning);
+        EXPECT_EQ(h.uiLanguageSets, 0);
+        EXPECT_FALSE(h.wizardRan);
+        EXPECT_EQ(h.fs.ContentsString(kDocs + u"\\Logo.bmp"), "a logo of the running installation");
+        EXPECT_EQ(h.fs.ContentsString(kDocs + u"\\InstallConfig_en.txt"), "its text file");
+        EXPECT_EQ(h.fs.Files().size(), 2u);
+    }
+}
+
+TEST(RunStartup, AMarkThatCannotBeMadeDoesNotStopTheRun) {
+    FakeHost h;
+    AddReferencePayload(h);
+    h.mark = app::RunningMark::Unavailable;
+    app::RunStartup(h);
+    EXPECT_TRUE(h.shown.empty());
+    EXPECT_TRUE(h.wizardRan);
+    EXPECT_EQ(h.log.front(), "mark");
 }
 
 }  // namespace

@@ -277,12 +277,17 @@ void CInstallDlg::PublishChoices() {
 
 void CInstallDlg::ShowMessage(ui::MessageId id) {
     const ui::MessageBoxSpec spec = ui::GetMessageBox(id, Language(), Ini());
-    const UINT icon = spec.icon == ui::MessageIcon::kError ? MB_ICONERROR : 0;
+    UINT icon = 0;
+    if (spec.icon == ui::MessageIcon::kError) icon = MB_ICONERROR;
+    if (spec.icon == ui::MessageIcon::kWarning) icon = MB_ICONWARNING;
     ::MessageBoxW(spec.owner == ui::MessageOwner::kDialog ? m_hWnd : nullptr, oswin::W(spec.text),
                   oswin::W(spec.caption), MB_OK | icon);
 }
 
 void CInstallDlg::OnNext() {
+    // A Next that arrives while Next's own modal window is open would run
+    // the page flow twice over.
+    if (m_bInNext) return;
     // On the installing page Next is disabled: the command comes from the
     // worker's success. Any other copy of it (one posted from outside while
     // the worker still runs) would let the dialog close under the worker.
@@ -296,11 +301,16 @@ void CInstallDlg::OnNext() {
     ui::FlowContext context{oswin::Files(),   oswin::PrintSpooler(), reinterpret_cast<os::WindowHandle>(m_hWnd),
                             services,         run::ModelTable,       m_tcpPorts,
                             Language(),       ini,                   &oswin::System()};
+    m_bInNext = true;
     const ui::FlowOutcome outcome = ui::OnNext(m_state, context);
-    if (outcome.message != ui::MessageId::kNone) {
-        ShowMessage(outcome.message);
+    if (outcome.message != ui::MessageId::kNone && !m_bEndRequested) ShowMessage(outcome.message);
+    m_bInNext = false;
+    if (m_bEndRequested) {
+        // Closed while Next's window was open: the wizard ends where it was.
+        CDialog::OnCancel();
         return;
     }
+    if (outcome.message != ui::MessageId::kNone) return;
     PublishChoices();
     if (outcome.moved) m_wndWizard.m_nPage = m_state.page;
     CarryOut(outcome);
@@ -443,11 +453,19 @@ void CInstallDlg::OnCancelButton() { OnCancel(); }
 // do not end it then.
 void CInstallDlg::OnOK() {
     if (m_wndWizard.m_nPage.load() == ui::PageInstalling) return;
+    if (m_bInNext) {
+        m_bEndRequested = true;
+        return;
+    }
     CDialog::OnOK();
 }
 
 void CInstallDlg::OnCancel() {
     if (m_wndWizard.m_nPage.load() == ui::PageInstalling) return;
+    if (m_bInNext) {
+        m_bEndRequested = true;
+        return;
+    }
     CDialog::OnCancel();
 }
 

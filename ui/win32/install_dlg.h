@@ -118,4 +118,11 @@ private:
     ui::WizardState m_state;
     int m_nUiLanguage = 0;
     engine::InstallWorker m_worker;
+    // Next may run modal windows of its own (the network port dialog, the
+    // spooler's add-port dialog, a message box) whose loops still deliver a
+    // close request to this dialog. Such a request is kept until Next has
+    // finished and then ends the dialog instead of Next's page change, so
+    // that no installation starts after the user closed the wizard.
+    bool m_bInNext = false;
+    bool m_bEndRequested = false;
 };
