@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "fakes/fake_code_page.h"
+#include "fakes/fake_dbcs_code_page.h"
 #include "fuzz/fuzz_support.h"
 #include "payload/container.h"
 #include "payload/extract.h"

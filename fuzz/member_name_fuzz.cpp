@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "fakes/fake_code_page.h"
+#include "fakes/fake_dbcs_code_page.h"
 #include "fuzz/fuzz_support.h"
 #include "payload/member_name.h"
 

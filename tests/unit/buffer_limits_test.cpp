@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/usb_detect.h"
-#include "fakes/fake_code_page.h"
+#include "fakes/fake_dbcs_code_page.h"
 #include "fakes/fake_device_setup.h"
 #include "fakes/fake_fs.h"
 #include "fakes/fake_log_sink.h"

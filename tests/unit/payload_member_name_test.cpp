@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fakes/fake_code_page.h"
+#include "fakes/fake_dbcs_code_page.h"
 #include "payload/member_name.h"
 
 namespace {

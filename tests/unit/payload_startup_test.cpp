@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "fakes/fake_code_page.h"
+#include "fakes/fake_dbcs_code_page.h"
 #include "fakes/fake_fs.h"
 #include "payload/startup_files.h"
 #include "payload_test_support.h"

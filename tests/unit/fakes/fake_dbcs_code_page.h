@@ -1,4 +1,4 @@
-// Code pages for the unit tests and fuzz targets.
+// A double-byte ANSI code page for the unit tests and fuzz targets.
 //
 // FakeDbcsCodePage models a double-byte ANSI code page in the manner of 936
 // (GBK): bytes 0x00-0x7F are ASCII, 0x80 is the euro sign, a byte 0x81-0xFE
@@ -10,8 +10,6 @@
 // lead byte without a valid second byte, and 0xFF, become U+FFFD (the next
 // byte is then read on its own), as MultiByteToWideChar does without
 // MB_ERR_INVALID_CHARS.
-//
-// FakeLatin1CodePage is a single-byte code page: byte b is U+00bb.
 #pragma once
 
 #include "os/system.h"
@@ -71,29 +69,6 @@ public:
     }
 
     int conversions = 0;  // ToWide calls
-};
-
-class FakeLatin1CodePage : public os::CodePage {
-public:
-    core::u16 ToWide(std::string_view ansi) override {
-        core::u16 wide;
-        for (const char c : ansi) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
-        return wide;
-    }
-    std::string ToAnsi(core::u16view wide, bool* lossless = nullptr) override {
-        std::string ansi;
-        bool exact = true;
-        for (const char16_t c : wide) {
-            if (c < 0x100) {
-                ansi += static_cast<char>(c);
-            } else {
-                ansi += '?';
-                exact = false;
-            }
-        }
-        if (lossless) *lossless = exact;
-        return ansi;
-    }
 };
 
 }  // namespace fakes
