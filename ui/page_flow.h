@@ -1,6 +1,6 @@
 // The wizard's page flow: what Next and Back check and decide, the control
 // changes of each page, the preparation of the installation, and the
-// folder and printer-name helpers that the installation engine uses too.
+// printer-name helpers that the installation engine uses too.
 //
 // The dialog copies its controls into a WizardState, calls OnNext / OnBack,
 // shows the message or carries out the steps of the outcome in order, and
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "engine/folders.h"
 #include "os/files.h"
 #include "os/spooler.h"
 #include "ui/messages.h"
@@ -24,18 +25,12 @@ using core::kModelTableSize;
 using core::ModelTable;
 using core::PrinterModel;
 
-// Folder paths are built in 256-unit buffers.
-constexpr std::size_t kMaxFolderPath = 255;
 // Printer names are held in 256-unit buffers.
 constexpr std::size_t kMaxPrinterName = 255;
 
-// Creates every missing folder of an absolute path "X:\...". Returns 1 when
-// the folder exists afterwards, 0 when the path is longer than 255 units (it
-// is refused, never cut), its second unit is not ':', the drive (first two
-// units) is not accessible, or a level cannot be created. Levels are the
-// prefixes before each backslash from the fourth unit on; a trailing
-// backslash ends the work.
-int CreateFolderPath(os::FileSystem& fs, const core::u16& path);
+// The folder helper is shared with the installation engine's deployment.
+using engine::CreateFolderPath;
+using engine::kMaxFolderPath;
 
 // The numbered form of a printer name: "%s (副本 %d)" for Chinese, "%s (copy
 // %d)" otherwise (Russian uses the English form). `wanted` is cut so that
