@@ -2,10 +2,12 @@
 //
 // The input is read as a resource-form container and, through its last 8
 // bytes, as an executable with an appended container. Checked:
-// - every file and folder written lies inside its destination folder
-//   (start-up extraction into the working folder; every member with a name
-//   the rules accept into an install folder, by the 8-bit rules and by the
-//   rules on characters after a double-byte code page's conversion);
+// - every file and folder written lies inside its destination folder:
+//   start-up extraction into the working folder; deployment of both forms
+//   into the install folder, with a single-byte and with a double-byte code
+//   page; every member whose name passes the rules on characters (after the
+//   double-byte conversion) extracted into an install folder;
+// - deployment records only plain file names of the install folder;
 // - the buffer reader and the file reader of the appended form find the same
 //   layout and the same entries;
 // - for each appended member the memory engine and the file engine give the
@@ -15,6 +17,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/deployment.h"
+#include "engine_install_test_support.h"
+#include "fakes/fake_code_page.h"
 #include "fakes/fake_dbcs_code_page.h"
 #include "fuzz/fuzz_support.h"
 #include "payload/container.h"
@@ -41,36 +46,61 @@ void MakeFolders(ContainedFileSystem& fs, const core::u16& name) {
     }
 }
 
-// Every member of the resource form that the rules accept, into an install
-// folder: once judged byte by byte (the name widened byte for byte), once on
-// its characters after the double-byte code page's conversion.
-void DeployResourceForm(const std::uint8_t* data, std::size_t size) {
+// Every member of the resource form whose name passes the rules on its
+// characters after the double-byte conversion, into an install folder.
+void ExtractJudgedOnCharacters(const std::uint8_t* data, std::size_t size) {
     fakes::FakeDbcsCodePage dbcs;
-    fakes::FakeLatin1CodePage latin1;
-    for (const bool onCharacters : {false, true}) {
-        ContainedFileSystem fs(u"C:\\Program Files\\Label");
-        std::int32_t counter = 0;
-        payload::EntryCursor cursor = payload::ResourceEntries(data, size);
-        payload::EntryView entry;
-        while (cursor.Next(&entry)) {
-            FUZZ_CHECK(entry.data >= data && entry.compressedLength <= size &&
-                       static_cast<std::size_t>(entry.data - data) <= size - entry.compressedLength);
-            core::u16 wide;
-            if (onCharacters) {
-                if (!payload::ToSafeMemberName(entry.name, dbcs, &wide)) continue;
-            } else {
-                if (!payload::IsSafeMemberName(entry.name)) continue;
-                wide = latin1.ToWide(entry.name);
-                // Taken as double-byte text the name must stay inside too.
-                const core::u16 asDbcs = dbcs.ToWide(entry.name);
-                FUZZ_CHECK(fuzzsupport::ResolveUnder(fs.Root(), fs.Root() + u"\\" + asDbcs) !=
-                           fuzzsupport::PathPlace::kEscapes);
-            }
-            MakeFolders(fs, wide);
-            const int before = counter;
-            CheckResult(payload::ExtractFromMemory(entry.data, Clamp(entry.compressedLength), fs.Root() + u"\\" + wide,
-                                                   &counter, Clamp(size), fs, {}));
-            FUZZ_CHECK(counter >= before);
+    ContainedFileSystem fs(u"C:\\Program Files\\Label");
+    std::int32_t counter = 0;
+    payload::EntryCursor cursor = payload::ResourceEntries(data, size);
+    payload::EntryView entry;
+    while (cursor.Next(&entry)) {
+        FUZZ_CHECK(entry.data >= data && entry.compressedLength <= size &&
+                   static_cast<std::size_t>(entry.data - data) <= size - entry.compressedLength);
+        core::u16 wide;
+        if (!payload::ToSafeMemberName(entry.name, dbcs, &wide)) continue;
+        MakeFolders(fs, wide);
+        const int before = counter;
+        CheckResult(payload::ExtractFromMemory(entry.data, Clamp(entry.compressedLength), fs.Root() + u"\\" + wide,
+                                               &counter, Clamp(size), fs, {}));
+        FUZZ_CHECK(counter >= before);
+    }
+}
+
+const core::u16 kInstallFolder = u"C:\\Program Files\\Labels\\Shop Printer";
+const core::u16 kImagePath = u"C:\\Setup\\LabelPrinterSetup.exe";
+
+// The engine's deployment of both forms, through every service as a fake and
+// the file system that refuses writes outside the install folder.
+void Deployment(const std::uint8_t* data, std::size_t size, os::CodePage& codePage) {
+    ContainedFileSystem fs(kInstallFolder);
+    fs.AddInput(kImagePath, data, size);
+    fakes::FakeSpooler spooler;
+    fakes::FakeRegistry registry;
+    engine_test::StubProfileWriter profiles;
+    engine_test::StubServiceManager serviceManager;
+    engine_test::StubShell shell;
+    fakes::FakeSystemInfo system;
+    fakes::FakeLogSink log;
+    engine::InstallServices services{fs, spooler, registry, profiles, serviceManager, shell, system, codePage, log};
+    engine::InstallPlan plan;
+    plan.installFolder = kInstallFolder;
+    plan.imagePath = kImagePath;
+    core::CopyTruncated(plan.model.CommandSet, size % 2 ? u"TSC" : u"ESC");
+    for (const bool fromImage : {false, true}) {
+        fakes::RecordingObserver observer;
+        if (fromImage) {
+            const int result = engine::DeployFromImageFile(plan, services, observer);
+            FUZZ_CHECK(result == 0 || result == -2);
+        } else {
+            plan.payload = data;
+            plan.payloadSize = size;
+            FUZZ_CHECK(engine::DeployFromMemory(plan, services, observer) == 0);
+        }
+        for (const core::u16& name : observer.RecordedFiles()) {
+            FUZZ_CHECK(name.find(u'\\') == core::u16::npos && name.find(u'/') == core::u16::npos);
+            FUZZ_CHECK(fuzzsupport::ResolveUnder(kInstallFolder, kInstallFolder + u"\\" + name) ==
+                       fuzzsupport::PathPlace::kInside);
         }
     }
 }
@@ -156,7 +186,11 @@ void AppendedForm(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     StartupExtraction(data, size);
-    DeployResourceForm(data, size);
+    ExtractJudgedOnCharacters(data, size);
+    fakes::FakeCodePage latin1;
+    Deployment(data, size, latin1);
+    fakes::FakeDbcsCodePage dbcs;
+    Deployment(data, size, dbcs);
     AppendedForm(data, size);
     return 0;
 }

@@ -100,11 +100,18 @@ private:
 
 ContainedFileSystem::ContainedFileSystem(core::u16 root) : root_(std::move(root)) {
     dirs_.insert("c:");
-    dirs_.insert(Key(root_));
-    // Every level above the root exists as well.
-    std::string k = Key(root_);
+    AddDirectory(root_);
+}
+
+void ContainedFileSystem::AddDirectory(const core::u16& path) {
+    const std::string k = Key(path);
     for (std::size_t pos = k.find('\\'); pos != std::string::npos; pos = k.find('\\', pos + 1))
         dirs_.insert(k.substr(0, pos));
+    dirs_.insert(k);
+}
+
+void ContainedFileSystem::AddInput(const core::u16& path, const std::uint8_t* data, std::size_t size) {
+    inputs_[Key(path)] = {data, size};
 }
 
 std::string ContainedFileSystem::Key(const core::u16& path) {
@@ -139,7 +146,11 @@ std::unique_ptr<os::OutputFile> ContainedFileSystem::CreateForWrite(const core::
     return std::make_unique<DigestOutputFile>(&digest);
 }
 
-std::unique_ptr<os::InputFile> ContainedFileSystem::OpenForRead(const core::u16&) { return nullptr; }
+std::unique_ptr<os::InputFile> ContainedFileSystem::OpenForRead(const core::u16& path) {
+    const auto it = inputs_.find(Key(path));
+    if (it == inputs_.end()) return nullptr;
+    return std::make_unique<MemoryInputFile>(it->second.first, it->second.second);
+}
 
 bool ContainedFileSystem::ReadFile(const core::u16&, std::size_t, std::vector<std::uint8_t>*) { return false; }
 

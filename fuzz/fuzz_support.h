@@ -59,6 +59,10 @@ public:
     explicit ContainedFileSystem(core::u16 root);
 
     const core::u16& Root() const { return root_; }
+    // Setting up, not checked: a folder that exists (with every level above
+    // it), and a file that can be opened for reading over `data`.
+    void AddDirectory(const core::u16& path);
+    void AddInput(const core::u16& path, const std::uint8_t* data, std::size_t size);
     const std::map<std::string, Digest>& FilesWritten() const { return files_; }
     const Digest* File(const core::u16& path) const;
 
@@ -79,6 +83,7 @@ private:
 
     core::u16 root_;
     std::set<std::string> dirs_;
+    std::map<std::string, std::pair<const std::uint8_t*, std::size_t>> inputs_;
     std::map<std::string, Digest> files_;
 };
 

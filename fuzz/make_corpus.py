@@ -151,6 +151,61 @@ def member_name_seeds():
         write("member_name", "name-%02d" % i, name)
 
 
+class Provider:
+    """Builds input for a target that reads it with FuzzedDataProvider:
+    integers are taken from the end of the data, last byte most
+    significant, each as the offset from the range's minimum."""
+
+    def __init__(self):
+        self.tail = []  # bytes in the order the provider takes them
+
+    def integral(self, value, lo, hi):
+        span = hi - lo
+        width = 0
+        while width < 8 and (span >> (8 * width)) > 0:
+            width += 1
+        raw = value - lo
+        self.tail += [(raw >> (8 * (width - 1 - i))) & 0xFF for i in range(width)]
+
+    def int32(self, value):
+        self.integral(value, -(1 << 31), (1 << 31) - 1)
+
+    def text(self, chars, capacity):
+        self.integral(len(chars), 0, capacity)
+        for c in chars:
+            self.integral(ord(c), 0, 0xFFFF)
+
+    def data(self):
+        return bytes(reversed(self.tail))
+
+
+def gpc_seeds():
+    rows = [
+        ("shipped row", "Merlo 204T", 0, "TSC", "TSC.GPD", "vid_4C50&pid_0201", 203, "MRL204T", 1040, 1500, 832, 0, "Merlo 204T"),
+        ("chinese", "Q712", 1, "ESC", "ESC.GPD", "vid_ABCD&pid_0001", 300, "HW", 800, 2000, 831, 1, "Q712 (副本 1)"),
+        ("largest numbers", "M" * 64, (1 << 31) - 1, "T" * 32, "G" * 256, "v" * 64, (1 << 31) - 1, "H" * 32,
+         (1 << 31) - 1, (1 << 31) - 1, (1 << 31) - 1, 2, "n" * 255),
+        ("smallest numbers", "", -(1 << 31), "", "", "", -(1 << 31), "", -(1 << 31), -(1 << 31), -(1 << 31), -1, ""),
+        ("wrapping sizes", "W", 0, "TSC", "", "vid_0000&pid_0000", 65536 + 203, "", 42949673, -42949673, 0, 3,
+         "..\\CON"),
+    ]
+    for name, model, cutter, command, gpd, vidpid, dpi, hwid, width, height, head, language, printer in rows:
+        p = Provider()
+        for value in (cutter, dpi, width, height, head):
+            p.int32(value)
+        p.integral(language, -1, 3)
+        p.text(model, 64)
+        p.text(command, 32)
+        p.text(gpd, 256)
+        p.text(vidpid, 64)
+        p.text(hwid, 32)
+        p.integral(len(printer), 0, 300)
+        for c in printer:
+            p.integral(0, 0, 1)  # not the filler: the character follows
+            p.integral(ord(c), 0, 0xFFFF)
+        write("gpc", name.replace(" ", "-"), p.data())
+
+
 if __name__ == "__main__":
     container_seeds()
     install_texts_seeds()
@@ -158,3 +213,4 @@ if __name__ == "__main__":
     text_ini_seeds()
     usb_detect_seeds()
     member_name_seeds()
+    gpc_seeds()

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fakes/fake_code_page.h"
 #include "fakes/fake_dbcs_code_page.h"
 #include "fuzz/fuzz_support.h"
 #include "payload/member_name.h"
@@ -30,7 +31,7 @@ bool Inside(const core::u16& name) { return ResolveUnder(kRoot, kRoot + u"\\" + 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     fakes::FakeDbcsCodePage dbcs;
-    fakes::FakeLatin1CodePage latin1;
+    fakes::FakeCodePage latin1;  // Latin-1
 
     const bool bytewise = payload::IsSafeMemberName(bytes);
     if (bytewise) {

@@ -28,8 +28,7 @@ while (($#)); do
   esac
 done
 if ((${#targets[@]} == 0)); then
-  targets=(container install_texts model_catalogue text_ini usb_detect member_name)
-  [ -f fuzz/gpc_fuzz.cpp ] && targets+=(gpc)
+  targets=(container install_texts model_catalogue text_ini usb_detect member_name gpc)
 fi
 
 if ((build)); then
