@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/deployment.h"
+#include "engine/folders.h"
+#include "engine/gpc_file.h"
+#include "engine/printer_name.h"
 #include "engine/usb_detect.h"
+#include "engine_install_test_support.h"
 #include "fakes/fake_dbcs_code_page.h"
 #include "fakes/fake_device_setup.h"
 #include "fakes/fake_fs.h"
@@ -22,6 +27,7 @@
 #include "payload/member_name.h"
 #include "texts/install_texts.h"
 #include "texts/text_ini.h"
+#include "payload_test_support.h"
 #include "texts_test_support.h"
 #include "ui/dialog_texts.h"
 #include "ui/language_labels.h"
@@ -437,6 +443,103 @@ TEST_F(BufferLimitsUsb, RegistryNames) {
                 EXPECT_EQ(port[0], u'#');  // not written
             }
         }
+    }
+}
+
+// ------------------------------------------------------------------ engine
+
+// Deployment builds target paths in 256-unit buffers: a member whose path in
+// the install folder would be longer than 255 units is skipped, never cut,
+// from either container form.
+TEST(BufferLimitsEngine, DeploymentTargetPaths) {
+    const u16 folder = engine_test::kInstallFolder + u"\\";
+    for (const std::size_t length : {254u, 255u, 256u}) {
+        for (const bool fromImage : {false, true}) {
+            SCOPED_TRACE(testing::Message() << length << (fromImage ? " appended form" : " resource form"));
+            const std::string name(length - folder.size(), 'f');
+            const std::vector<payload::PackMember> members = {{name, {'x'}}, {"next.dll", {'y'}}};
+            std::vector<std::uint8_t> bytes;
+            engine_test::Bench<> b;
+            if (fromImage) {
+                ASSERT_TRUE(payload::BuildAppendedForm({'M', 'Z'}, "H", members, &bytes).ok());
+                b.fs.AddFile(b.plan.imagePath, bytes);
+                EXPECT_EQ(engine::DeployFromImageFile(b.plan, b.services, b.observer), 0);
+            } else {
+                ASSERT_TRUE(payload::BuildResourceForm(members, &bytes).ok());
+                b.plan.payload = bytes.data();
+                b.plan.payloadSize = bytes.size();
+                EXPECT_EQ(engine::DeployFromMemory(b.plan, b.services, b.observer), 0);
+            }
+            const u16 target = folder + core::Utf8ToUtf16(name);
+            ASSERT_EQ(target.size(), length);
+            EXPECT_EQ(b.fs.HasFile(target), length <= 255);
+            EXPECT_TRUE(b.fs.HasFile(folder + u"next.dll"));  // the next member is still written
+            // Nothing cut: the only files are the whole names (and the image).
+            EXPECT_EQ(b.fs.Files().size(), (length <= 255 ? 2u : 1u) + (fromImage ? 1u : 0u));
+        }
+    }
+}
+
+// The engine's folder creation: 255 units, longer paths refused.
+TEST(BufferLimitsEngine, FolderPaths) {
+    for (const std::size_t length : {254u, 255u, 256u}) {
+        SCOPED_TRACE(length);
+        fakes::FakeFileSystem fs;
+        fs.AddDrive(u"C:");
+        const u16 path = u"C:\\" + Repeat(u'p', 100) + u"\\" + Repeat(u'f', length - 104);
+        ASSERT_EQ(path.size(), length);
+        EXPECT_EQ(engine::CreateFolderPath(fs, path), length <= 255 ? 1 : 0);
+        EXPECT_EQ(fs.DirectoryExists(path), length <= 255);
+    }
+}
+
+// The printer name as the engine takes it: 255 units, a longer one is
+// refused (nothing is written); the driver name "<name> Driver" is cut to
+// 255 units.
+TEST(BufferLimitsEngine, PrinterAndDriverNames) {
+    for (const std::size_t length : {254u, 255u, 256u}) {
+        SCOPED_TRACE(length);
+        EXPECT_EQ(engine::IsSafePrinterName(Repeat(u'P', length)), length <= 255);
+    }
+    for (const std::size_t length : {247u, 248u, 249u, 255u, 256u}) {
+        SCOPED_TRACE(length);
+        engine_test::Bench<> b;
+        b.plan.installPrinterName = Repeat(u'P', length);
+        engine::InstallResult result;
+        const int registered = engine::InstallDriverAndPrinterWith(
+            b.plan, b.services, b.observer,
+            [](const engine::InstallPlan&, engine::InstallServices&, engine::InstallObserver&,
+               engine::InstallResult*) { return 1; },
+            &result);
+        EXPECT_EQ(registered, length <= 255 ? 1 : 0);
+        if (length <= 255) {
+            EXPECT_EQ(result.driverName, (Repeat(u'P', length) + u" Driver").substr(0, 255));
+            EXPECT_TRUE(b.fs.HasFile(engine::GpcFilePath(b.spooler.driverDirectory, Repeat(u'P', length))));
+        } else {
+            EXPECT_TRUE(b.fs.Files().empty());
+        }
+    }
+}
+
+// The GPC file's device name and its twelve form names sit in 32-byte
+// fields, each NUL-terminated inside its field whatever the model.
+TEST(BufferLimitsEngine, GpcNameFields) {
+    core::PrinterModel model;
+    for (char16_t& c : model.ModelName) c = u'M';
+    model.Dpi = -1;
+    model.PaperWidth = 0x7FFFFFFF;
+    const std::vector<std::uint8_t> file = engine::BuildGpcFile(model);
+    ASSERT_EQ(file.size(), 932u);
+    std::vector<std::size_t> fields = {12};  // the device name
+    for (std::size_t i = 0; i < engine::kGpcFormCount; ++i)
+        fields.push_back(engine::kGpcHeaderSize + 4 + i * engine::kGpcFormRecordSize);
+    for (const std::size_t at : fields) {
+        SCOPED_TRACE(at);
+        const auto begin = file.begin() + static_cast<std::ptrdiff_t>(at);
+        const auto nul = std::find(begin, begin + 32, 0);
+        ASSERT_NE(nul, begin + 32);
+        EXPECT_GT(nul - begin, 0);  // not empty
+        EXPECT_TRUE(std::all_of(nul, begin + 32, [](std::uint8_t b) { return b == 0; }));  // padded with NUL
     }
 }
 
