@@ -36,7 +36,18 @@ int AddMonitorPort(InstallServices& services, const core::u16& portName, const c
 
 // The two variants. Both return 1 when the printer was added, else 0, and
 // record the port, driver and printer names they used in *result
-// (result->driverName is set by the caller).
+// (result->driverName is set by the caller; when it is empty it becomes
+// "<printer> Driver").
+//
+// Files come only from the install folder and go only into the driver
+// directory, its "3" folder and the system directory. A printer name that is
+// not safe (IsSafePrinterName), an install folder or a driver or system
+// directory whose paths would not fit 255 units, or a missing system
+// directory ends the registration with 0 before anything is written there,
+// with the log line "Printer name refused\r\n" or
+// "GetSystemDirectory failed\r\n". The port list (observer.ChoosePort)
+// cancelled also gives 0. The printer handle is closed after the printer
+// data is written.
 int RegisterPrinterX86(const InstallPlan& plan, InstallServices& services, InstallObserver& observer,
                        InstallResult* result);
 int RegisterPrinterX64(const InstallPlan& plan, InstallServices& services, InstallObserver& observer,

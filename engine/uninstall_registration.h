@@ -21,9 +21,15 @@ core::u16 ShortcutWorkingFolder(const core::u16& target);
 // Creates the link at `linkPath` pointing to `target`.
 void CreateUninstallShortcut(os::Shell& shell, const core::u16& target, const core::u16& linkPath);
 
-// The product key (64-bit view) and its nine values, "Uninstall.ini", the
-// uninstall entry (process default view) and its eight values, and the
-// deletion of the run-once value.
+// The product key "SOFTWARE\<printerBaseName>" (64-bit view) and its nine
+// values, "Uninstall.ini", the uninstall entry (process default view) and
+// its eight values, and the deletion of the run-once value. The product
+// key's "PrinterName" is the name the printer was really added under
+// (result.addedPrinterName, else plan.installPrinterName) and its
+// "PortName" the port registration used (result.portName, else
+// plan.portPrefix). Nothing is written when the product key cannot be
+// created or the base name is not a safe printer name; the uninstall entry
+// is skipped when plan.installPrinterName is not.
 void RegisterUninstall(const InstallPlan& plan, const InstallResult& result, InstallServices& services);
 
 // Creates (auto start, own process + interactive), describes and starts the

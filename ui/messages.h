@@ -32,6 +32,7 @@ enum class MessageId {
     kNoModel,            // printer-name box empty
     kUsbNotConnected,    // no connected USB printer of a known model
     kUsbNoNewPrinter,    // no model record matches a connected printer
+    kPrinterNameInvalid, // a name the installation cannot use safely
 };
 
 enum class MessageOwner { kDialog, kNone };
@@ -46,7 +47,8 @@ struct MessageBoxSpec {
 };
 
 // The box for `id` in `uiLanguage` (languages other than 1 and 2 read as
-// English). Russian reads Text.ini only for kNoModel. kNone gives an empty
+// English). Russian reads Text.ini only for kNoModel; its other boxes are
+// the English ones. kNone gives an empty
 // box.
 MessageBoxSpec GetMessageBox(MessageId id, int uiLanguage, const TextIni& ini);
 

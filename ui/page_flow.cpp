@@ -1,6 +1,7 @@
 #include "ui/page_flow.h"
 
-#include <unordered_set>
+#include "engine/install_paths.h"
+#include "engine/printer_name.h"
 
 namespace ui {
 
@@ -51,32 +52,27 @@ bool ResolvePort(WizardState& s, FlowContext& ctx, MessageId* message) {
     return true;
 }
 
+// The name as the installation will use it: safe, and with room for the
+// paths built from it (the unique name that PrepareInstallation will fix).
+MessageId CheckPrinterNameAndPaths(const WizardState& s, FlowContext& ctx) {
+    if (!engine::IsSafePrinterName(s.printerNameText)) return MessageId::kPrinterNameInvalid;
+    const core::u16 name = engine::MakeUniquePrinterName(ctx.spooler, s.printerNameText, ctx.uiLanguage);
+    if (!engine::InstallFolderHasRoom(s.folderText, name)) return MessageId::kFolderInvalid;
+    core::u16 driverDirectory;
+    std::uint32_t error = 0;
+    // Without a driver directory the registration fails and says so in the log.
+    if (ctx.spooler.PrinterDriverDirectory(&driverDirectory, &error) &&
+        !engine::DriverFilesFit(driverDirectory, name))
+        return MessageId::kPrinterNameInvalid;
+    if (ctx.system != nullptr) {
+        const core::u16 systemDirectory = ctx.system->SystemDirectory();
+        if (!systemDirectory.empty() && !engine::MonitorFilesFit(systemDirectory, name))
+            return MessageId::kPrinterNameInvalid;
+    }
+    return MessageId::kNone;
+}
+
 }  // namespace
-
-core::u16 NumberedPrinterName(core::u16view wanted, int counter, int uiLanguage) {
-    const core::u16 suffix = (uiLanguage == kUiChinese ? core::u16(u" (副本 ") : core::u16(u" (copy ")) +
-                             core::DecimalU16(counter) + u")";
-    const std::size_t room = kMaxPrinterName > suffix.size() ? kMaxPrinterName - suffix.size() : 0;
-    return Cut(wanted, room) + suffix;
-}
-
-core::u16 MakeUniqueName(const std::vector<os::PrinterRecord>& printers, core::u16view wanted,
-                         int uiLanguage) {
-    std::unordered_set<core::u16> taken;
-    for (const auto& p : printers) taken.insert(p.name);
-    core::u16 result = Cut(wanted, kMaxPrinterName);
-    // Every numbered form differs from the others, so at most printers.size()
-    // candidates are taken.
-    for (int counter = 1; taken.count(result) != 0; ++counter)
-        result = NumberedPrinterName(wanted, counter, uiLanguage);
-    return result;
-}
-
-core::u16 MakeUniquePrinterName(os::Spooler& spooler, core::u16view wanted, int uiLanguage) {
-    std::vector<os::PrinterRecord> printers;
-    if (!spooler.EnumerateLocalPrinters(&printers)) return Cut(wanted, kMaxPrinterName);
-    return MakeUniqueName(printers, wanted, uiLanguage);
-}
 
 core::u16 FinishLabel(int uiLanguage, const TextIni& ini) {
     if (uiLanguage == kUiChinese) return u"完成";
@@ -133,6 +129,8 @@ FlowOutcome OnNext(WizardState& state, FlowContext& ctx) {
             out.message = MessageId::kNoModel;
             return out;
         }
+        out.message = CheckPrinterNameAndPaths(next, ctx);
+        if (out.message != MessageId::kNone) return out;
         next.portConfirmed = true;
         next.selectedModel = next.modelIndex;
         next.portPrefix = next.portEntryText;
@@ -166,7 +164,7 @@ FlowOutcome OnBack(WizardState& state) {
 
 void PrepareInstallation(WizardState& state, os::FileSystem& fs, os::Spooler& spooler,
                          int uiLanguage) {
-    state.installPrinterName = MakeUniquePrinterName(spooler, state.printerNameText, uiLanguage);
+    state.installPrinterName = engine::MakeUniquePrinterName(spooler, state.printerNameText, uiLanguage);
     state.printerBaseName = state.installPrinterName;
     state.driverName = Cut(state.installPrinterName + u" Driver", kMaxPrinterName);
     state.setAsDefault = state.defaultChecked;

@@ -12,8 +12,10 @@
 
 #include "core/text.h"
 #include "engine/folders.h"
+#include "engine/unique_printer_name.h"
 #include "os/files.h"
 #include "os/spooler.h"
+#include "os/system.h"
 #include "ui/messages.h"
 #include "ui/port_choice.h"
 #include "core/printer_model.h"
@@ -25,27 +27,14 @@ using core::kModelTableSize;
 using core::ModelTable;
 using core::PrinterModel;
 
-// Printer names are held in 256-unit buffers.
-constexpr std::size_t kMaxPrinterName = 255;
-
 // The folder helper is shared with the installation engine's deployment.
 using engine::CreateFolderPath;
 using engine::kMaxFolderPath;
+using engine::kMaxPrinterName;
 
-// The numbered form of a printer name: "%s (副本 %d)" for Chinese, "%s (copy
-// %d)" otherwise (Russian uses the English form). `wanted` is cut so that
-// the result fits kMaxPrinterName units.
-core::u16 NumberedPrinterName(core::u16view wanted, int counter, int uiLanguage);
-
-// The first of wanted, wanted (copy 1), wanted (copy 2), ... that no printer
-// in `printers` has (exact comparison, case counts); `wanted` is first cut
-// to kMaxPrinterName units.
-core::u16 MakeUniqueName(const std::vector<os::PrinterRecord>& printers, core::u16view wanted,
-                         int uiLanguage);
-
-// MakeUniqueName over the spooler's local printers and connections; when
-// they cannot be listed, `wanted` (cut to kMaxPrinterName units).
-core::u16 MakeUniquePrinterName(os::Spooler& spooler, core::u16view wanted, int uiLanguage);
+// The printer-name helpers (NumberedPrinterName, MakeUniqueName,
+// MakeUniquePrinterName) live in engine/unique_printer_name.h: the
+// registration uses the same rule again.
 
 // The label of the Cancel button on the finished page.
 core::u16 FinishLabel(int uiLanguage, const TextIni& ini);
@@ -99,6 +88,9 @@ struct FlowContext {
     TcpPortList& tcpPorts;
     int uiLanguage;
     const TextIni& ini;
+    // When given, Next on the printer page also checks the monitor files'
+    // paths in the system directory (the registration checks them anyway).
+    os::SystemInfo* system = nullptr;
 };
 
 // One change of the dialog's controls, carried out in the order given.
@@ -147,9 +139,14 @@ std::vector<UiStep> EnteringPageSteps(std::int32_t page, core::u16view portEntry
 // fixes its choices in `state` and moves on. A failed check leaves `state`
 // as it was and names the message; a cancelled network dialog, an empty
 // network port name, a failed add-port call, or a new network port that
-// cannot be found stop without a message. Only the printer page talks to
-// the services. Next on the installing page (the worker's completion) goes
-// to the finished page; on every other page it does nothing.
+// cannot be found stop without a message. On the printer page the name is
+// checked before anything is written (serial settings, network ports): an
+// unsafe name (engine::IsSafePrinterName), or one whose driver or monitor
+// file paths would not fit, gives kPrinterNameInvalid; an install folder
+// "<folder>\<unique name>\Inf" over 255 units gives kFolderInvalid. Only
+// the printer page talks to the services. Next on the installing page (the
+// worker's completion) goes to the finished page; on every other page it
+// does nothing.
 FlowOutcome OnNext(WizardState& state, FlowContext& ctx);
 
 // Back, from the folder or the printer page; elsewhere nothing.

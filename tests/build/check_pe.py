@@ -3,20 +3,25 @@
 
   check_pe.py EXE --arch i686|x86_64 [installer options]
   check_pe.py EXE --arch i686|x86_64 --program [--dll] [--export NAME ...]
+              [--only-exports] [--import DLL!FUNCTION ...]
 
 Installer mode (the default) checks
   (a) PE32 for i686 / PE32+ for x86_64, GUI subsystem;
   (b) imports only from the allowed system DLLs (see ALLOWED_DLLS);
   (c) a manifest (id 1) asking for requireAdministrator and Common-Controls 6;
   (d) a resource of type "INSTALL", id 142, holding a well-formed container
-      (--payload-size N, --payload-file FILE, --expect-member NAME narrow it);
+      (--payload-size N, --payload-file FILE, --expect-member NAME and
+      --member-machine NAME=ARCH narrow it);
   (e) a version resource saying 1.2.1;
   and the dialog templates, their initial data, the icons and the bitmaps
   against the tables below, decoding every text from its UTF-16 bytes.
   --appended also requires an appended container behind the image.
 
 Program mode checks (a), (b), (e) (the placeholder programs carry the same
-version) and, with --dll / --export, the DLL flag and named exports.
+version), that every exported name is undecorated (no stdcall "@N" suffix, no
+leading underscore: the name a caller looks up) and, with --dll / --export,
+the DLL flag and named exports; --only-exports refuses any other export, and
+--import requires a function imported by name from a library.
 
 Prints what it found; exits 1 when a check fails, 2 on unusable input.
 """
@@ -172,7 +177,37 @@ class PE:
         o = self.off(rva)
         nnames = self.u32(o + 24)
         names_rva = self.u32(o + 32)
-        return [self.cstr(self.u32(self.off(names_rva) + 4 * i)) for i in range(nnames)]
+        return [self.cstr(self.u32(self.off(names_rva + 4 * i))) for i in range(nnames)]
+
+    def imported_functions(self):
+        """{library name in lower case: [function names, '#N' for ordinals]}
+        of the ordinary import table."""
+        out = {}
+        rva, size = self.directory(1)
+        if not rva or not size:
+            return out
+        wide = self.magic == 0x20B
+        step, flag = (8, 1 << 63) if wide else (4, 1 << 31)
+        o = self.off(rva)
+        while True:
+            if o + 20 > len(self.data):
+                raise BadFile('import descriptor runs past the end of the file')
+            lookup, _, _, name_rva, thunks = struct.unpack_from('<IIIII', self.data, o)
+            if (lookup, name_rva, thunks) == (0, 0, 0):
+                break
+            names = out.setdefault(self.cstr(name_rva).lower(), [])
+            t = lookup or thunks
+            while True:
+                at = self.off(t)
+                if at + step > len(self.data):
+                    raise BadFile('import lookup table runs past the end of the file')
+                value = struct.unpack_from('<Q' if wide else '<I', self.data, at)[0]
+                if value == 0:
+                    break
+                names.append('#%d' % (value & 0xFFFF) if value & flag else self.cstr((value & 0x7FFFFFFF) + 2))
+                t += step
+            o += 20
+        return out
 
     def resources(self):
         """{(type, name, lang): bytes}; type and name are ints or strings."""
@@ -318,7 +353,7 @@ def parse_version(data):
 
 
 def parse_container(data, offset=0, count=None):
-    """Members [(name, compressed bytes, decompressed bytes)] of a container
+    """Members [(name, compressed size, inflated size, inflated bytes)] of a container
     in the resource layout starting at offset (count read there unless
     given); the members must end exactly at the end of data."""
     o = offset
@@ -351,7 +386,7 @@ def parse_container(data, offset=0, count=None):
                 raise BadFile('member %s: zlib stream does not end' % name)
         except zlib.error as e:
             raise BadFile('member %s: %s' % (name, e))
-        members.append((name, c, len(plain)))
+        members.append((name, c, len(plain), plain))
         o += 8 + n + c
     if o != len(data):
         raise BadFile('%d bytes after the last member' % (len(data) - o))
@@ -539,12 +574,26 @@ def check_payload(res, args, r):
     except (BadFile, struct.error) as e:
         r.fail('payload container: %s' % e)
         return
-    for name, c, n in members:
+    for name, c, n, _ in members:
         print('    %-28s %9d -> %9d' % (name, c, n))
     r.check(True, 'payload container well-formed, %d members' % len(members))
     names = {m[0].lower() for m in members}
     for want in args.expect_member or []:
         r.check(want.lower() in names, 'payload member %s' % want)
+    inflated = {m[0].lower(): m[3] for m in members}
+    for want in args.member_machine or []:
+        name, _, arch = want.rpartition('=')
+        data = inflated.get(name.lower())
+        if data is None or arch not in MACHINES:
+            r.fail('payload member %s: no such member or architecture' % want)
+            continue
+        try:
+            machine = PE(data).machine
+        except (BadFile, struct.error) as e:
+            r.fail('payload member %s is no PE: %s' % (name, e))
+            continue
+        r.check(machine == MACHINES[arch][0], 'payload member %s built for %s (machine 0x%04x)'
+                % (name, arch, machine))
 
 
 def check_appended(pe, r):
@@ -682,9 +731,15 @@ def main(argv):
     ap.add_argument('--program', action='store_true', help='a placeholder program, not the installer')
     ap.add_argument('--dll', action='store_true', help='with --program: must be a DLL')
     ap.add_argument('--export', action='append', help='with --program: a name the DLL exports')
+    ap.add_argument('--only-exports', action='store_true',
+                    help='with --program: no export but those named by --export')
+    ap.add_argument('--import', dest='imports', action='append', metavar='DLL!FUNCTION',
+                    help='with --program: a function imported by name from DLL')
     ap.add_argument('--payload-size', type=int)
     ap.add_argument('--payload-file')
     ap.add_argument('--expect-member', action='append')
+    ap.add_argument('--member-machine', action='append', metavar='NAME=ARCH',
+                    help='a payload member that must be a PE built for ARCH')
     ap.add_argument('--appended', action='store_true', help='an appended container must follow the image')
     args = ap.parse_args(argv)
 
@@ -711,11 +766,29 @@ def main(argv):
             r.check(bool(pe.characteristics & IMAGE_FILE_DLL), 'DLL')
         else:
             r.check(not pe.characteristics & IMAGE_FILE_DLL, 'not a DLL')
-        if args.export:
+        try:
             exports = pe.exports()
-            print('  exports: ' + (', '.join(exports) if exports else '(none)'))
-            for name in args.export:
-                r.check(name in exports, 'exports %s' % name)
+        except (BadFile, struct.error) as e:
+            r.fail('export table unreadable: %s' % e)
+            exports = []
+        print('  exports: ' + (', '.join(exports) if exports else '(none)'))
+        decorated = [n for n in exports if '@' in n or n.startswith('_')]
+        r.check(not decorated, 'exported names undecorated' +
+                (': ' + ', '.join(decorated) if decorated else ''))
+        for name in args.export or []:
+            r.check(name in exports, 'exports %s' % name)
+        if args.only_exports:
+            other = sorted(set(exports) - set(args.export or []))
+            r.check(not other, 'exports nothing else' + (': ' + ', '.join(other) if other else ''))
+        if args.imports:
+            try:
+                imported = pe.imported_functions()
+            except (BadFile, struct.error) as e:
+                r.fail('import table unreadable: %s' % e)
+                imported = {}
+            for want in args.imports:
+                dll, _, function = want.partition('!')
+                r.check(function in imported.get(dll.lower(), []), 'imports %s' % want)
     else:
         check_manifest(res, args.arch, r)
         check_payload(res, args, r)

@@ -124,6 +124,142 @@ class VersionTest(unittest.TestCase):
             check_pe.parse_version(self.build(fixed_sig=0xFEEF04BE))
 
 
+def build_pe(wide=False, exports=(), imports=None, corrupt=None):
+    """A minimal PE32 (or PE32+ when wide) DLL with one section holding an
+    export table of `exports` and an import table {dll: [name or ordinal]}.
+    `corrupt` names one RVA to point outside the image: 'export names',
+    'import name' or 'import lookup'."""
+    va, raw = 0x1000, 0x200
+    body = bytearray()
+
+    def put(data, align=4):
+        body.extend(b'\0' * (-len(body) % align))
+        at = va + len(body)
+        body.extend(data)
+        return at
+
+    nowhere = 0x7FFF0000
+    export_dir = 0
+    if exports:
+        names = [put(n.encode() + b'\0', 1) for n in exports]
+        names_rva = put(b''.join(struct.pack('<I', n) for n in names))
+        if corrupt == 'export names':
+            names_rva = nowhere
+        export_dir = put(struct.pack('<10I', 0, 0, 0, 0, 1, len(exports), len(exports), 0, names_rva, 0))
+    import_dir = 0
+    if imports:
+        step, flag = (8, 1 << 63) if wide else (4, 1 << 31)
+        descriptors = []
+        for dll, functions in imports.items():
+            entries = []
+            for f in functions:
+                entries.append(flag | f if isinstance(f, int) else put(struct.pack('<H', 0) + f.encode() + b'\0', 2))
+            lookup = put(b''.join(struct.pack('<Q' if wide else '<I', e) for e in entries + [0]), 8)
+            name = put(dll.encode() + b'\0', 1)
+            if corrupt == 'import name':
+                name = nowhere
+            if corrupt == 'import lookup':
+                lookup = nowhere
+            descriptors.append(struct.pack('<5I', lookup, 0, 0, name, lookup))
+        import_dir = put(b''.join(descriptors) + b'\0' * 20)
+    body.extend(b'\0' * (-len(body) % 0x200))
+
+    machine, magic, optsize = (0x8664, 0x20B, 240) if wide else (0x14C, 0x10B, 224)
+    opt = bytearray(optsize)
+    struct.pack_into('<H', opt, 0, magic)
+    struct.pack_into('<H', opt, 68, 2)  # GUI subsystem
+    dirs = 112 if wide else 96
+    struct.pack_into('<I', opt, dirs - 4, 16)
+    struct.pack_into('<II', opt, dirs, export_dir, 40 if export_dir else 0)
+    struct.pack_into('<II', opt, dirs + 8, import_dir, 20 if import_dir else 0)
+    head = bytearray(0x40)
+    head[:2] = b'MZ'
+    struct.pack_into('<I', head, 0x3C, 0x40)
+    head += b'PE\0\0' + struct.pack('<HHIIIHH', machine, 1, 0, 0, 0, optsize, 0x2000 | 0x2) + opt
+    head += struct.pack('<8sIIIIIIHHI', b'.data', len(body), va, len(body), raw, 0, 0, 0, 0, 0)
+    head += b'\0' * (raw - len(head))
+    return bytes(head + body)
+
+
+class ExportImportTest(unittest.TestCase):
+    def test_reads_exports_and_imports_of_both_widths(self):
+        for wide in (False, True):
+            with self.subTest(wide=wide):
+                pe = check_pe.PE(build_pe(wide, ['DrvDocumentPropertySheets', 'InitializePrintMonitor2'],
+                                          {'ADVAPI32.dll': ['StartServiceCtrlDispatcherW', 17],
+                                           'KERNEL32.dll': ['ExitProcess']}))
+                self.assertEqual(pe.exports(), ['DrvDocumentPropertySheets', 'InitializePrintMonitor2'])
+                self.assertEqual(pe.imported_functions(),
+                                 {'advapi32.dll': ['StartServiceCtrlDispatcherW', '#17'],
+                                  'kernel32.dll': ['ExitProcess']})
+
+    def test_tables_pointing_outside_the_image_are_rejected(self):
+        cases = {
+            'export names': lambda pe: pe.exports(),
+            'import name': lambda pe: pe.imported_functions(),
+            'import lookup': lambda pe: pe.imported_functions(),
+        }
+        for what, read in cases.items():
+            with self.subTest(what):
+                pe = check_pe.PE(build_pe(True, ['A'], {'KERNEL32.dll': ['ExitProcess']}, corrupt=what))
+                with self.assertRaises(check_pe.BadFile):
+                    read(pe)
+
+    def run_program_check(self, data, *options):
+        path = os.path.join(os.environ.get('TMPDIR', '/tmp'), 'check_pe_prog_%d.dll' % os.getpid())
+        with open(path, 'wb') as f:
+            f.write(data)
+        try:
+            out = io.StringIO()
+            with redirect_stdout(out):
+                check_pe.main([path, '--arch', 'x86_64', '--program', '--dll', *options])
+            return out.getvalue()
+        finally:
+            os.remove(path)
+
+    def test_program_export_and_import_checks(self):
+        # The synthetic image has no version resource: only the lines of the
+        # checks under test are looked at.
+        clean = build_pe(True, ['DrvDeviceCapabilities', 'DrvPrinterEvent'],
+                         {'ADVAPI32.dll': ['SetServiceStatus']})
+        cases = [
+            ('undecorated', clean, [], 'ok    exported names undecorated'),
+            ('stdcall suffix', build_pe(True, ['DrvDeviceCapabilities@20']), [],
+             'FAIL  exported names undecorated: DrvDeviceCapabilities@20'),
+            ('leading underscore', build_pe(True, ['_DrvPrinterEvent']), [],
+             'FAIL  exported names undecorated: _DrvPrinterEvent'),
+            ('named export present', clean, ['--export', 'DrvPrinterEvent'], 'ok    exports DrvPrinterEvent'),
+            ('named export missing', clean, ['--export', 'DrvConvertDevMode'],
+             'FAIL  exports DrvConvertDevMode'),
+            ('another export', clean, ['--export', 'DrvPrinterEvent', '--only-exports'],
+             'FAIL  exports nothing else: DrvDeviceCapabilities'),
+            ('import present, any case of the library', clean,
+             ['--import', 'advapi32.dll!SetServiceStatus'], 'ok    imports advapi32.dll!SetServiceStatus'),
+            ('import missing', clean, ['--import', 'advapi32.dll!StartServiceCtrlDispatcherW'],
+             'FAIL  imports advapi32.dll!StartServiceCtrlDispatcherW'),
+        ]
+        for what, data, options, line in cases:
+            with self.subTest(what):
+                self.assertIn(line, self.run_program_check(data, *options))
+
+
+class MemberMachineTest(unittest.TestCase):
+    def check(self, *wanted):
+        payload = container(entry('svc.exe', build_pe(True)), entry('notes.txt', b'text'))
+        args = check_pe.argparse.Namespace(payload_size=None, payload_file=None, expect_member=None,
+                                           member_machine=list(wanted))
+        report = check_pe.Report()
+        with redirect_stdout(io.StringIO()):
+            check_pe.check_payload({('INSTALL', 142, 0): payload}, args, report)
+        return report.failures
+
+    def test_member_architecture(self):
+        self.assertEqual(self.check('svc.exe=x86_64', 'SVC.EXE=x86_64'), 0)
+        for wrong in ('svc.exe=i686', 'missing.exe=x86_64', 'notes.txt=i686', 'svc.exe=arm'):
+            with self.subTest(wrong):
+                self.assertEqual(self.check(wrong), 1)
+
+
 class PeHeaderTest(unittest.TestCase):
     def test_not_a_pe(self):
         for what, data in {'empty': b'', 'bad magic': b'ZM' + b'\0' * 200,

@@ -6,6 +6,7 @@
 
 #include "fakes/fake_fs.h"
 #include "fakes/fake_spooler.h"
+#include "fakes/fake_system_info.h"
 #include "ui/page_flow.h"
 
 namespace {
@@ -66,52 +67,15 @@ TEST(PageFlowFolder, CreateFolderPath) {
     }
 }
 
-// ---------------------------------------------------------- printer names
-
-TEST(PageFlowNames, MakeUniquePrinterName) {
-    const u16 w255(255, u'w');
-    struct Case {
-        const char* label;
-        std::vector<u16> printers;
-        u16 wanted;
-        int language;
-        u16 result;
-    } cases[] = {
-        {"free", {u"Other"}, u"Q712", ui::kUiEnglish, u"Q712"},
-        {"no printers", {}, u"Q712", ui::kUiEnglish, u"Q712"},
-        {"taken", {u"Q712"}, u"Q712", ui::kUiEnglish, u"Q712 (copy 1)"},
-        {"copy 1 taken too", {u"Q712 (copy 1)", u"Q712"}, u"Q712", ui::kUiEnglish, u"Q712 (copy 2)"},
-        {"a gap is filled", {u"Q712", u"Q712 (copy 2)"}, u"Q712", ui::kUiEnglish, u"Q712 (copy 1)"},
-        {"Chinese", {u"Q712", u"Q712 (副本 1)"}, u"Q712", ui::kUiChinese, u"Q712 (副本 2)"},
-        {"Russian uses the English form", {u"Q712"}, u"Q712", ui::kUiRussian, u"Q712 (copy 1)"},
-        {"case counts", {u"q712"}, u"Q712", ui::kUiEnglish, u"Q712"},
-        {"255 characters fit", {}, w255, ui::kUiEnglish, w255},
-        {"longer wanted names are cut", {}, u16(300, u'w'), ui::kUiEnglish, w255},
-        {"numbered form cut to 255", {w255}, w255, ui::kUiEnglish, u16(255 - 9, u'w') + u" (copy 1)"},
-        {"cut forms still end free", {w255, u16(246, u'w') + u" (copy 1)", u16(246, u'w') + u" (copy 2)"}, w255,
-         ui::kUiEnglish, u16(246, u'w') + u" (copy 3)"},
-        {"two-digit counter", {u"P", u"P (copy 1)", u"P (copy 2)", u"P (copy 3)", u"P (copy 4)", u"P (copy 5)",
-                               u"P (copy 6)", u"P (copy 7)", u"P (copy 8)", u"P (copy 9)"},
-         u"P", ui::kUiEnglish, u"P (copy 10)"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        fakes::FakeSpooler sp;
-        for (const auto& n : c.printers) sp.AddPrinter(n);
-        const u16 got = ui::MakeUniquePrinterName(sp, c.wanted, c.language);
-        EXPECT_EQ(got, c.result);
-        EXPECT_LE(got.size(), 255u);
-        for (const auto& n : c.printers) EXPECT_NE(got, n);
-    }
-    // The spooler cannot list its printers: the wanted name, cut to 255.
-    fakes::FakeSpooler sp;
-    sp.AddPrinter(u"Q712");
-    sp.printersFail = true;
-    EXPECT_EQ(ui::MakeUniquePrinterName(sp, u"Q712", ui::kUiEnglish), u"Q712");
-    EXPECT_EQ(ui::MakeUniquePrinterName(sp, u16(256, u'x'), ui::kUiEnglish), u16(255, u'x'));
-}
-
 // -------------------------------------------------------------- messages
+
+const u16 kNameInvalidChinese =
+    u"打印机名称不能使用。名称不能包含 \\ / : * ? \" < > | , 或控制字符，不能是 CON、PRN、NUL、COM1、LPT1 "
+    u"等设备名，不能以句点或空格结尾，并且不能太长。请输入其他名称。";
+const u16 kNameInvalidEnglish =
+    u"The printer name cannot be used. It must not contain \\ / : * ? \" < > | , or control characters, "
+    u"must not be a device name such as CON, PRN, NUL, COM1 or LPT1, must not end in a dot or a blank, "
+    u"and must not be too long. Please enter another name.";
 
 TEST(PageFlowMessages, TextsByLanguage) {
     using ui::MessageId;
@@ -140,6 +104,9 @@ TEST(PageFlowMessages, TextsByLanguage) {
         {MessageId::kUsbNoNewPrinter, ui::kUiChinese, zhTitle, u"没有检测到新的打印机连接到电脑上，请先连接新的打印机并上电。 ", MessageOwner::kNone, MessageIcon::kError},
         {MessageId::kUsbNoNewPrinter, ui::kUiEnglish, u"Printer Driver Installation", u"No matching label new printer detected, please connect and try again.", MessageOwner::kNone, MessageIcon::kError},
         {MessageId::kUsbNoNewPrinter, ui::kUiRussian, u"Printer Driver Installation", u"No matching label new printer detected, please connect and try again.", MessageOwner::kNone, MessageIcon::kError},
+        {MessageId::kPrinterNameInvalid, ui::kUiChinese, zhTitle, kNameInvalidChinese, MessageOwner::kNone, MessageIcon::kError},
+        {MessageId::kPrinterNameInvalid, ui::kUiEnglish, u"Printer Driver Installation", kNameInvalidEnglish, MessageOwner::kNone, MessageIcon::kError},
+        {MessageId::kPrinterNameInvalid, ui::kUiRussian, u"Printer Driver Installation", kNameInvalidEnglish, MessageOwner::kNone, MessageIcon::kError},
     };
     MapProfile empty;
     const ui::TextIni ini{&empty, u"C:\\Docs\\Text.ini"};
@@ -222,8 +189,8 @@ protected:
         SetModel(models[32], u"Far", u"vid_3232&pid_0032");
     }
 
-    ui::FlowOutcome Next(int language = ui::kUiEnglish) {
-        ui::FlowContext ctx{fs, spooler, kOwner, services, models, tcpPorts, language, ini};
+    ui::FlowOutcome Next(int language = ui::kUiEnglish, os::SystemInfo* system = nullptr) {
+        ui::FlowContext ctx{fs, spooler, kOwner, services, models, tcpPorts, language, ini, system};
         return ui::OnNext(state, ctx);
     }
 
@@ -415,6 +382,114 @@ TEST_F(PageFlow, SerialAndParallelPorts) {
         EXPECT_EQ(services.saved, c.saved);
         EXPECT_EQ(services.scans, 0);
         EXPECT_EQ(out.steps, kEnterInstalling);
+    }
+}
+
+TEST_F(PageFlow, UnsafePrinterNamesAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        const char* label;
+        u16 name;
+    } cases[] = {
+        {"backslash", u"Q712\\..\\..\\Windows"},
+        {"slash", u"Q7/12"},
+        {"colon", u"C:Q712"},
+        {"star", u"Q*"},
+        {"question mark", u"Q?"},
+        {"quote", u"Q\"712"},
+        {"angle brackets", u"<Q712>"},
+        {"bar", u"Q|712"},
+        {"comma", u"Q,712"},
+        {"control character", u"Q\t712"},
+        {"device name", u"CON"},
+        {"device name with an extension", u"lpt1.txt"},
+        {"trailing dot", u"Q712."},
+        {"trailing blank", u"Q712 "},
+        {"longer than its buffer", u16(256, u'n')},
+    };
+    for (const char16_t* port : {u"COM1", u"Net Port(TCP/IP)", u"USB"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(core::Utf16ToUtf8(port) + std::string(": ") + c.label);
+            services = FakeServices{};
+            services.connected = 1;
+            spooler.calls.clear();
+            OnPrinterPage(port);
+            state.printerNameText = c.name;
+            ExpectStayed(Next(), ui::MessageId::kPrinterNameInvalid);
+            // No serial settings stored, no network port made, no USB scan.
+            EXPECT_TRUE(services.saved.empty());
+            EXPECT_TRUE(spooler.calls.empty());
+            EXPECT_EQ(services.dialogRuns, 0);
+            EXPECT_EQ(services.scans, 0);
+        }
+    }
+}
+
+TEST_F(PageFlow, InstallFolderWithoutRoomForTheName) {
+    // "<folder>\<unique name>\Inf" at 254, 255 and 256 units; a taken name
+    // needs the room of its numbered form.
+    struct Case {
+        const char* label;
+        std::size_t total;
+        bool taken;
+        ui::MessageId message;
+    } cases[] = {
+        {"254", 254, false, ui::MessageId::kNone},
+        {"255", 255, false, ui::MessageId::kNone},
+        {"256", 256, false, ui::MessageId::kFolderInvalid},
+        {"room for the name, not for its numbered form", 255, true, ui::MessageId::kFolderInvalid},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        services = FakeServices{};
+        spooler.printers.clear();
+        if (c.taken) spooler.AddPrinter(u"Q712");
+        OnPrinterPage(u"COM1");
+        state.folderText = u"C:\\" + u16(c.total - 3 - 1 - 4 - 4, u'f');
+        const auto out = Next();
+        if (c.message == ui::MessageId::kNone) {
+            EXPECT_TRUE(out.moved);
+            EXPECT_EQ(state.page, ui::PageInstalling);
+            ui::PrepareInstallation(state, fs, spooler, ui::kUiEnglish);
+            EXPECT_TRUE(fs.DirectoryExists(state.infFolder));
+            EXPECT_EQ(state.infFolder.size(), c.total);
+        } else {
+            ExpectStayed(out, c.message);
+            EXPECT_TRUE(services.saved.empty());
+        }
+    }
+}
+
+TEST_F(PageFlow, DriverAndSystemDirectoryPathsOfTheName) {
+    // "<driver directory>\Q712GPC.pcd" and "<system directory>\Q712MonUI.dll"
+    // at 255 and 256 units; a directory that cannot be had is not checked
+    // here (the registration fails on it and says so in its log).
+    fakes::FakeSystemInfo system;
+    struct Case {
+        const char* label;
+        std::size_t driverPath, monitorPath;
+        bool driverQueryFails, withSystem;
+        ui::MessageId message;
+    } cases[] = {
+        {"both fit", 255, 255, false, true, ui::MessageId::kNone},
+        {"driver file too long", 256, 100, false, true, ui::MessageId::kPrinterNameInvalid},
+        {"monitor file too long", 100, 256, false, true, ui::MessageId::kPrinterNameInvalid},
+        {"no driver directory", 256, 100, true, true, ui::MessageId::kNone},
+        {"system directory not known here", 100, 256, false, false, ui::MessageId::kNone},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        services = FakeServices{};
+        OnPrinterPage(u"LPT1");
+        spooler.driverDirectory = u"C:\\" + u16(c.driverPath - 3 - 1 - 4 - 7, u'd');
+        spooler.driverDirectoryError = c.driverQueryFails ? 2 : 0;
+        system.systemDirectory = u"C:\\" + u16(c.monitorPath - 3 - 1 - 4 - 9, u's');
+        const auto out = Next(ui::kUiEnglish, c.withSystem ? &system : nullptr);
+        if (c.message == ui::MessageId::kNone) {
+            EXPECT_TRUE(out.moved);
+            EXPECT_EQ(state.portPrefix, u"LPT1:");
+        } else {
+            ExpectStayed(out, c.message);
+        }
     }
 }
 

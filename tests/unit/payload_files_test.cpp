@@ -217,11 +217,14 @@ TEST(PayloadMembers, ListNamesTheMembersInContainerOrderWithValidSources) {
         "InstallConfig_cn.txt", "InstallConfig_en.txt",   "InstallConfig_tn.txt",  "plotter.dll",
         "plotter.dll.x64",     "plotui.dll",              "plotui.dll.x64",        "Rad80PrinterMon.dll",
         "Rad80PrinterMon.dll.x64", "Rad80PrinterMonUI.dll", "Rad80PrinterMonUI.dll.x64", "PrinterName.txt",
-        "UNIDRV.HLP",          "Uninstaller.exe",
+        "UNIDRV.HLP",          "Uninstaller.exe",         "VorskPrinterService.exe",
     };
     const std::set<std::string> programs = {"plotter.dll",         "plotui.dll",  "CHISMPL.DLL",
                                             "CHITRAD.DLL",         "ENGLISH.DLL", "Image.dll",
-                                            "Rad80PrinterMon.dll", "Rad80PrinterMonUI.dll", "Uninstaller.exe"};
+                                            "Rad80PrinterMon.dll", "Rad80PrinterMonUI.dll", "Uninstaller.exe",
+                                            "VorskPrinterService.exe"};
+    // Programs that have no ".x64" twin: the installer carries one build.
+    const std::set<std::string> single = {"Uninstaller.exe", "VorskPrinterService.exe"};
     std::istringstream list(Source("members.list"));
     std::vector<std::pair<std::string, std::string>> members;
     std::string line;
@@ -253,7 +256,12 @@ TEST(PayloadMembers, ListNamesTheMembersInContainerOrderWithValidSources) {
             ASSERT_TRUE(x64);
             EXPECT_EQ(file, name.substr(0, name.size() - 4));
             EXPECT_TRUE(programs.count(file));
-            EXPECT_NE(file, "Uninstaller.exe");
+            EXPECT_FALSE(single.count(file));
+        } else if (kind == "prog") {
+            // The build of the installer's own architecture.
+            EXPECT_FALSE(x64);
+            EXPECT_EQ(file, name);
+            EXPECT_TRUE(single.count(file));
         } else {
             ADD_FAILURE() << "unknown source kind " << kind;
         }

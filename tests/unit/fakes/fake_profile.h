@@ -1,4 +1,5 @@
-// In-memory initialization files for the unit tests.
+// In-memory initialization files for the unit tests: a reader (Text.ini)
+// and a writer (Uninstall.ini).
 //
 // Files are keyed by path without regard to ASCII case; sections and keys
 // likewise, as GetPrivateProfileStringW compares them. Every call is
@@ -12,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fakes/call_recorder.h"
 #include "os/profile.h"
 
 namespace fakes {
@@ -50,6 +52,35 @@ private:
         return {Fold(p), Fold(s), Fold(k)};
     }
     std::map<std::tuple<core::u16, core::u16, core::u16>, core::u16> values_;
+};
+
+// Keeps every write in order and the file contents it leaves; the file is
+// created on the first write, as WritePrivateProfileStringW does. Writes to
+// a path set with FailPath fail.
+class FakeProfileWriter : public os::ProfileWriter, public CallRecorder {
+public:
+    struct Write {
+        core::u16 path, section, key, value;
+        bool operator==(const Write& o) const {
+            return path == o.path && section == o.section && key == o.key && value == o.value;
+        }
+    };
+
+    std::vector<Write> writes;  // the successful ones, in order
+
+    void FailPath(const core::u16& path) { failPaths_.push_back(path); }
+
+    bool WriteString(const core::u16& path, const core::u16& section, const core::u16& key,
+                     const core::u16& value) override {
+        Record("WriteProfileString", path + u" [" + section + u"] " + key);
+        for (const auto& p : failPaths_)
+            if (core::EqualsNoCase(p, path)) return false;
+        writes.push_back({path, section, key, value});
+        return true;
+    }
+
+private:
+    std::vector<core::u16> failPaths_;
 };
 
 }  // namespace fakes

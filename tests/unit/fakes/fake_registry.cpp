@@ -4,8 +4,11 @@ namespace fakes {
 
 class FakeKey : public os::RegistryKey {
 public:
-    FakeKey(FakeRegistry& registry, std::string key, bool writable)
-        : registry_(registry), key_(std::move(key)), writable_(writable) {}
+    FakeKey(FakeRegistry& registry, FakeRegistry::View view, std::string key, bool writable)
+        : registry_(registry), view_(view), key_(std::move(key)), writable_(writable) {}
+    ~FakeKey() override {
+        if (writable_) registry_.Record(std::string("CloseKey ") + key_);
+    }
 
     bool ReadString(std::string_view name, std::string* value) override {
         value->clear();
@@ -26,15 +29,18 @@ public:
     }
 
     bool SetString(const core::u16& name, const core::u16& value, std::uint32_t* error) override {
-        if (!writable_ || registry_.failSet_) {
+        registry_.Record("SetString", name);
+        if (!writable_ || registry_.failSet_ || registry_.failValues_.count(name) != 0) {
             if (error) *error = 5;  // ERROR_ACCESS_DENIED
             return false;
         }
         Node().wide[name] = value;
+        Node().writeOrder.push_back(name);
         return true;
     }
 
     bool DeleteValue(const core::u16& name) override {
+        registry_.Record("DeleteValue", name);
         if (!writable_) return false;
         Node().wide.erase(name);
         Node().values.erase(FakeRegistry::Key(name));
@@ -42,8 +48,9 @@ public:
     }
 
 private:
-    FakeRegistry::Node& Node() { return registry_.keys_[key_]; }
+    FakeRegistry::Node& Node() { return registry_.TreeOf(view_)[key_]; }
     FakeRegistry& registry_;
+    FakeRegistry::View view_;
     std::string key_;
     bool writable_;
 };
@@ -57,7 +64,8 @@ std::string FakeRegistry::Key(std::string_view path) {
 
 std::string FakeRegistry::Key(const core::u16& path) { return Key(core::Utf16ToUtf8(path)); }
 
-void FakeRegistry::AddKey(const std::string& path) {
+void FakeRegistry::AddKey(const std::string& path, View view) {
+    Tree& tree = TreeOf(view);
     std::size_t start = 0;
     std::string parent;
     while (start <= path.size()) {
@@ -65,9 +73,9 @@ void FakeRegistry::AddKey(const std::string& path) {
         if (end == std::string::npos) end = path.size();
         const std::string name = path.substr(start, end - start);
         const std::string full = parent.empty() ? name : parent + "\\" + name;
-        if (!name.empty() && keys_.count(Key(full)) == 0) {
-            keys_[Key(full)];
-            if (!parent.empty()) keys_[Key(parent)].children.push_back(name);
+        if (!name.empty() && tree.count(Key(full)) == 0) {
+            tree[Key(full)];
+            if (!parent.empty()) tree[Key(parent)].children.push_back(name);
         }
         parent = full;
         start = end + 1;
@@ -76,43 +84,70 @@ void FakeRegistry::AddKey(const std::string& path) {
 
 void FakeRegistry::SetValue(const std::string& path, const std::string& name, const std::string& value) {
     AddKey(path);
-    keys_[Key(path)].values[Key(name)] = value;
+    keys64_[Key(path)].values[Key(name)] = value;
 }
 
-core::u16 FakeRegistry::WideValue(const core::u16& path, const core::u16& name) const {
-    const auto key = keys_.find(Key(path));
-    if (key == keys_.end()) return {};
-    const auto it = key->second.wide.find(name);
-    return it == key->second.wide.end() ? core::u16() : it->second;
+void FakeRegistry::SetWideValue(const core::u16& path, const core::u16& name, const core::u16& value,
+                                View view) {
+    AddKey(core::Utf16ToUtf8(path), view);
+    TreeOf(view)[Key(path)].wide[name] = value;
 }
 
-bool FakeRegistry::HasWideValue(const core::u16& path, const core::u16& name) const {
-    const auto key = keys_.find(Key(path));
-    return key != keys_.end() && key->second.wide.count(name) != 0;
+bool FakeRegistry::HasKey(const std::string& path, View view) const { return TreeOf(view).count(Key(path)) != 0; }
+
+bool FakeRegistry::HasKey(const core::u16& path, View view) const { return TreeOf(view).count(Key(path)) != 0; }
+
+const FakeRegistry::Node* FakeRegistry::Find(const core::u16& path, View view) const {
+    const auto key = TreeOf(view).find(Key(path));
+    return key == TreeOf(view).end() ? nullptr : &key->second;
+}
+
+core::u16 FakeRegistry::WideValue(const core::u16& path, const core::u16& name, View view) const {
+    const Node* node = Find(path, view);
+    if (node == nullptr) return {};
+    const auto it = node->wide.find(name);
+    return it == node->wide.end() ? core::u16() : it->second;
+}
+
+bool FakeRegistry::HasWideValue(const core::u16& path, const core::u16& name, View view) const {
+    const Node* node = Find(path, view);
+    return node != nullptr && node->wide.count(name) != 0;
+}
+
+std::vector<core::u16> FakeRegistry::WriteOrder(const core::u16& path, View view) const {
+    const Node* node = Find(path, view);
+    return node == nullptr ? std::vector<core::u16>() : node->writeOrder;
+}
+
+std::size_t FakeRegistry::WideValueCount(const core::u16& path, View view) const {
+    const Node* node = Find(path, view);
+    return node == nullptr ? 0 : node->wide.size();
 }
 
 std::unique_ptr<os::RegistryKey> FakeRegistry::OpenForRead(std::string_view path) {
     opened.emplace_back(path);
     const std::string key = Key(path);
-    if (failOpen_.count(key) != 0 || keys_.count(key) == 0) return nullptr;
-    return std::make_unique<FakeKey>(*this, key, false);
+    if (failOpen_.count(key) != 0 || keys64_.count(key) == 0) return nullptr;
+    return std::make_unique<FakeKey>(*this, View::k64Bit, key, false);
 }
 
 std::unique_ptr<os::RegistryKey> FakeRegistry::CreateKey(const core::u16& path) {
+    return CreateKey(path, View::k64Bit);
+}
+
+std::unique_ptr<os::RegistryKey> FakeRegistry::CreateKey(const core::u16& path, View view) {
+    Record(std::string("CreateKey ") + ViewName(view), path);
     const std::string key = Key(path);
     if (failCreate_.count(key) != 0) return nullptr;
-    AddKey(core::Utf16ToUtf8(path));
-    return std::make_unique<FakeKey>(*this, key, true);
+    AddKey(core::Utf16ToUtf8(path), view);
+    return std::make_unique<FakeKey>(*this, view, key, true);
 }
 
-std::unique_ptr<os::RegistryKey> FakeRegistry::CreateKey(const core::u16& path, os::RegistryView) {
-    return CreateKey(path);
-}
-
-std::unique_ptr<os::RegistryKey> FakeRegistry::OpenForWrite(const core::u16& path, os::RegistryView) {
+std::unique_ptr<os::RegistryKey> FakeRegistry::OpenForWrite(const core::u16& path, View view) {
+    Record(std::string("OpenForWrite ") + ViewName(view), path);
     const std::string key = Key(path);
-    if (failOpen_.count(key) != 0 || keys_.count(key) == 0) return nullptr;
-    return std::make_unique<FakeKey>(*this, key, true);
+    if (failOpen_.count(key) != 0 || TreeOf(view).count(key) == 0) return nullptr;
+    return std::make_unique<FakeKey>(*this, view, key, true);
 }
 
 }  // namespace fakes

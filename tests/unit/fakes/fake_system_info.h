@@ -1,16 +1,19 @@
 // Kernel-services fake for the unit tests: a fixed system directory and
 // module path, a settable WOW64 answer, and redirection scopes that count
 // themselves so a test can see that redirection was off exactly while it
-// mattered.
+// mattered. The system-directory query and the redirection switches are
+// also recorded in order (CallRecorder), so that a journal shared with other
+// fakes shows which calls happened while redirection was off.
 #pragma once
 
 #include <memory>
 
+#include "fakes/call_recorder.h"
 #include "os/system.h"
 
 namespace fakes {
 
-class FakeSystemInfo : public os::SystemInfo {
+class FakeSystemInfo : public os::SystemInfo, public CallRecorder {
 public:
     core::u16 systemDirectory = u"C:\\windows\\system32";
     core::u16 modulePath = u"C:\\Setup\\LabelPrinterSetup.exe";
@@ -22,7 +25,10 @@ public:
     int redirectionDisables = 0;  // scopes handed out
     int redirectionActive = 0;    // scopes alive now: redirection is off while > 0
 
-    core::u16 SystemDirectory() override { return systemDirectory; }
+    core::u16 SystemDirectory() override {
+        Record("GetSystemDirectory");
+        return systemDirectory;
+    }
 
     bool IsRunningOnWow64() override {
         ++wow64Queries;
@@ -30,9 +36,12 @@ public:
     }
 
     std::unique_ptr<os::RedirectionScope> DisableRedirection() override {
-        if (!redirectionAvailable) return nullptr;
+        if (!redirectionAvailable) {
+            Record("redirection unavailable");
+            return nullptr;
+        }
         ++redirectionDisables;
-        return std::make_unique<Scope>(&redirectionActive);
+        return std::make_unique<Scope>(*this);
     }
 
     core::u16 ModulePath() override { return modulePath; }
@@ -42,11 +51,17 @@ public:
 private:
     class Scope : public os::RedirectionScope {
     public:
-        explicit Scope(int* active) : active_(active) { ++*active_; }
-        ~Scope() override { --*active_; }
+        explicit Scope(FakeSystemInfo& system) : system_(system) {
+            ++system_.redirectionActive;
+            system_.Record("redirection off");
+        }
+        ~Scope() override {
+            --system_.redirectionActive;
+            system_.Record("redirection on");
+        }
 
     private:
-        int* active_;
+        FakeSystemInfo& system_;
     };
 };
 

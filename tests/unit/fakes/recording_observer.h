@@ -1,5 +1,7 @@
 // Install observer for the unit tests: records every call in order and
 // answers the port list with queued answers (Cancel when none is left).
+// Each port list request is also recorded as "port list" (CallRecorder), so
+// that a journal shared with other fakes shows when it came.
 #pragma once
 
 #include <deque>
@@ -8,10 +10,11 @@
 #include <vector>
 
 #include "engine/install_plan.h"
+#include "fakes/call_recorder.h"
 
 namespace fakes {
 
-class RecordingObserver : public engine::InstallObserver {
+class RecordingObserver : public engine::InstallObserver, public CallRecorder {
 public:
     struct Event {
         enum Kind { kProgress, kWaitText, kRecord, kChoosePort } kind;
@@ -37,6 +40,7 @@ public:
         if (onRecord) onRecord(fileName);
     }
     bool ChoosePort(core::u16* portName) override {
+        Record("port list");
         Answer answer{false, core::u16()};
         if (!answers_.empty()) {
             answer = answers_.front();
