@@ -13,6 +13,7 @@
 #include "engine/folders.h"
 #include "engine/gpc_file.h"
 #include "engine/printer_name.h"
+#include "engine/unique_printer_name.h"
 #include "engine/usb_detect.h"
 #include "engine_install_test_support.h"
 #include "fakes/fake_dbcs_code_page.h"
@@ -331,23 +332,23 @@ TEST(BufferLimitsPageFlow, PrinterNames) {
     for (const std::size_t length : {254u, 255u, 256u}) {
         SCOPED_TRACE(length);
         fakes::FakeSpooler sp;
-        EXPECT_EQ(ui::MakeUniquePrinterName(sp, Repeat(u'w', length), ui::kUiEnglish),
+        EXPECT_EQ(engine::MakeUniquePrinterName(sp, Repeat(u'w', length), ui::kUiEnglish),
                   Repeat(u'w', std::min<std::size_t>(length, 255)));
     }
     // " (copy 1)" is 9 units: the wanted name keeps 246 of them.
     for (const std::size_t length : {245u, 246u, 247u}) {
         SCOPED_TRACE(length);
         const u16 wanted = Repeat(u'w', length);
-        const u16 form = ui::NumberedPrinterName(wanted, 1, ui::kUiEnglish);
+        const u16 form = engine::NumberedPrinterName(wanted, 1, ui::kUiEnglish);
         EXPECT_EQ(form, Repeat(u'w', std::min<std::size_t>(length, 246)) + u" (copy 1)");
         EXPECT_LE(form.size(), 255u);
         fakes::FakeSpooler sp;
         sp.AddPrinter(wanted);
-        EXPECT_EQ(ui::MakeUniquePrinterName(sp, wanted, ui::kUiEnglish), form);
+        EXPECT_EQ(engine::MakeUniquePrinterName(sp, wanted, ui::kUiEnglish), form);
     }
     // " (副本 1)" is 7 units, " (copy 10)" 10.
-    EXPECT_EQ(ui::NumberedPrinterName(Repeat(u'w', 249), 1, ui::kUiChinese), Repeat(u'w', 248) + u" (副本 1)");
-    EXPECT_EQ(ui::NumberedPrinterName(Repeat(u'w', 246), 10, ui::kUiEnglish), Repeat(u'w', 245) + u" (copy 10)");
+    EXPECT_EQ(engine::NumberedPrinterName(Repeat(u'w', 249), 1, ui::kUiChinese), Repeat(u'w', 248) + u" (副本 1)");
+    EXPECT_EQ(engine::NumberedPrinterName(Repeat(u'w', 246), 10, ui::kUiEnglish), Repeat(u'w', 245) + u" (copy 10)");
     // " Driver" is 7 units.
     for (const std::size_t length : {247u, 248u, 249u}) {
         SCOPED_TRACE(length);
