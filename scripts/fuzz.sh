@@ -50,8 +50,8 @@ for t in "${targets[@]}"; do
   echo "---- $t: ${seconds} s$( ((runs > 0)) && echo " or $runs executions")"
   status=0
   nice "$exe" "${args[@]}" "$work" "fuzz/corpus/$t" >"$log" 2>&1 || status=$?
-  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -1 | awk '{print $2}')
-  final=$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1)
+  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -1 | awk '{print $2}' || true)
+  final=$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1 || true)
   cov=$(sed -n 's/.*cov: \([0-9]*\).*/\1/p' <<<"$final")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$final")
   corp=$(sed -n 's/.* corp: \([0-9]*\/[0-9a-zA-Z]*\).*/\1/p' <<<"$final")
