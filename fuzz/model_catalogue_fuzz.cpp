@@ -135,7 +135,8 @@ u16 CleanField(FuzzedDataProvider& in, std::size_t maxChars) {
         if (c == u',' || c == u'\r' || c == u'\n' || c == 0 || c == u'/' || c == 0xFEFF) c = u'x';
         field.push_back(c);
     }
-    if (field.empty() || field.front() == u' ' || field.front() == u'\t') field.insert(0, 1, u'x');
+    if (field.empty()) field = u"x";
+    if (field.front() == u' ' || field.front() == u'\t') field.front() = u'x';  // not longer than asked
     return field;
 }
 
