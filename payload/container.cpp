@@ -77,10 +77,11 @@ AppendedStatus CheckTrailer(std::uint32_t count, std::uint32_t offset, std::uint
     return AppendedStatus::kOk;
 }
 
+// Any header length is accepted as long as the header ends at or before the
+// trailer; its bytes are skipped by position, never read.
 AppendedStatus CheckHeader(std::uint32_t headerLength, AppendedLayout* layout) {
     const std::uint64_t headerStart = layout->containerOffset + 4;
-    if (headerLength > kMaxAppendedHeaderLength || layout->entriesEnd - headerStart < headerLength)
-        return AppendedStatus::kDamaged;
+    if (layout->entriesEnd - headerStart < headerLength) return AppendedStatus::kDamaged;
     layout->headerLength = headerLength;
     layout->firstEntry = headerStart + headerLength;
     return AppendedStatus::kOk;

@@ -23,7 +23,9 @@
 
 namespace payload {
 
-// Header bytes longer than this are treated as a damaged appended form.
+// The longest header that the writer puts into an appended form. Readers
+// do not hold other producers to it: any header that ends before the
+// trailer is skipped.
 constexpr std::uint32_t kMaxAppendedHeaderLength = 50;
 constexpr std::size_t kEntryHeaderSize = 8;
 constexpr std::size_t kTrailerSize = 8;
@@ -78,7 +80,7 @@ EntryCursor ResourceEntries(const std::uint8_t* container, std::size_t size);
 enum class AppendedStatus {
     kOk,
     kAbsent,      // the trailer's M is 0, or the file is shorter than a trailer
-    kDamaged,     // P, H or the header lie outside the file
+    kDamaged,     // P, H or the header bytes reach into the trailer or past the file
     kReadFailed,  // the file could not be read or positioned
 };
 
@@ -97,6 +99,8 @@ struct AppendedLayout {
 AppendedStatus ParseAppendedLayout(const std::uint8_t* image, std::size_t size, AppendedLayout* layout);
 EntryCursor AppendedEntries(const std::uint8_t* image, const AppendedLayout& layout);
 
+// Reads the trailer and H (12 bytes in all); the header bytes themselves are
+// not read, the first entry is found by position.
 AppendedStatus ReadAppendedLayout(os::InputFile& file, AppendedLayout* layout);
 
 // One entry read from the file.

@@ -2,7 +2,7 @@
 # Installs every package the builds and tests need (Debian, run as root).
 set -euo pipefail
 packages=(
-  cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev zlib1g-dev
+  cmake g++ make pkg-config googletest libgtest-dev libbenchmark-dev zlib1g-dev clang libclang-rt-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 libz-mingw-w64-dev
   wine wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei python3 locales
 )

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every test: native unit tests, the sanitizer run, both Windows builds with
-# their executable checks, and the Wine end-to-end tests.
+# Every test: native unit tests, the sanitizer run, a short run of every fuzz
+# target, both Windows builds with their executable checks, and the Wine
+# end-to-end tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
@@ -16,6 +17,9 @@ step "sanitizer build (address, undefined behaviour) and unit tests"
 cmake --preset native-asan -DWARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset native-asan -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset native-asan -j2
+
+step "fuzz targets: each one 20 s from its seed corpus (a crash fails the run)"
+scripts/fuzz.sh --time 20
 
 step "benchmark: extraction engine against plain zlib"
 if [ -x build/native/bench/bench_extract ]; then

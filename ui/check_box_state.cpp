@@ -32,8 +32,6 @@ CheckBoxAction CheckBoxState::ButtonUp() {
     return {false, true};
 }
 
-CheckBoxAction CheckBoxState::DoubleClick() { return {}; }
-
 Size CheckBoxWindowSize(int captionWidth) { return {captionWidth + 15, 13}; }
 
 Colour FlatEditBorderColour(bool enabled) {

@@ -33,8 +33,6 @@ public:
     CheckBoxAction ButtonDown();
     // WM_LBUTTONUP: toggles the check; the pressed look stays until leave.
     CheckBoxAction ButtonUp();
-    // WM_LBUTTONDBLCLK: not handled, nothing changes.
-    CheckBoxAction DoubleClick();
 
     // Image of the six-image strip: (checked ? 3 : 0) + look.
     int ImageIndex() const { return (checked ? 3 : 0) + look; }

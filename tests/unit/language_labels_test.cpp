@@ -156,52 +156,68 @@ TEST(LanguageInit, EnglishMode1TakesEveryLabelFromTextIni) {
     }
 }
 
-// The relabel table, one row per class, index and Text.ini state.
-Actions ExpectedRelabel(LanguageDialogClass cls, int index, bool withIni) {
-    const bool cn = cls == LanguageDialogClass::Chinese;
-    const auto v = [withIni](const char16_t* key, const char16_t* fallback) {
-        return withIni ? u"<" + u16(key) + u">" : u16(fallback);
+// The relabel table written out row by row: class, selected index, and the
+// actions without Text.ini and with a Text.ini that sets every key to
+// "<key>".
+struct RelabelRow {
+    const char* what;
+    LanguageDialogClass cls;
+    int index;
+    Actions withoutIni;
+    Actions withIni;
+};
+
+std::vector<RelabelRow> RelabelTable() {
+    using A = Action;
+    const Actions none;
+    const Actions english = {A::SetText(Target::Caption, u"Select Language"),
+                             A::SetText(Target::Prompt, u"Please Select Language"),
+                             A::SetText(Target::Cancel, u"Cancel"), A::SetText(Target::Ok, u"OK")};
+    const auto russian = [](const char16_t* caption, const char16_t* prompt, const char16_t* cancel) {
+        return Actions{A::SetFont(Target::Dialog, Font::DialogFont), A::SetText(Target::Caption, caption),
+                       A::SetFont(Target::List, Font::DialogFont),   A::SetFont(Target::Prompt, Font::DialogFont),
+                       A::SetText(Target::Prompt, prompt),           A::SetFont(Target::Ok, Font::DialogFont),
+                       A::SetText(Target::Ok, u"OK"),                A::SetFont(Target::Cancel, Font::DialogFont),
+                       A::SetText(Target::Cancel, cancel)};
     };
-    Actions a;
-    if (index == 0) {
-        if (cn) a.push_back(Action::SetFont(Target::Dialog, Font::Initial));
-        a.push_back(Action::SetText(Target::Caption, v(u"SelectLanguageCN", u"选择语言")));
-        a.push_back(Action::SetText(Target::Prompt, v(u"PleaseSelectLanguageCN", u"请选择语言")));
-        if (cn) a.push_back(Action::SetFont(Target::Prompt, Font::Initial));
-        a.push_back(Action::SetText(Target::Cancel, v(u"CancelCN", u"取消")));
-        if (cn) a.push_back(Action::SetFont(Target::Cancel, Font::Initial));
-        a.push_back(Action::SetText(Target::Ok, v(u"OK", u"OK")));
-        if (cn) a.push_back(Action::SetFont(Target::Ok, Font::Initial));
-    } else if (index == 1) {
-        a = {Action::SetText(Target::Caption, u"Select Language"),
-             Action::SetText(Target::Prompt, u"Please Select Language"), Action::SetText(Target::Cancel, u"Cancel"),
-             Action::SetText(Target::Ok, u"OK")};
-    } else if (index == 2) {
-        a = {Action::SetFont(Target::Dialog, Font::DialogFont),
-             Action::SetText(Target::Caption, v(u"SelectLanguage", u"Select Language")),
-             Action::SetFont(Target::List, Font::DialogFont),
-             Action::SetFont(Target::Prompt, Font::DialogFont),
-             Action::SetText(Target::Prompt, v(u"PleaseSelectLanguage", u"Please Select Language")),
-             Action::SetFont(Target::Ok, Font::DialogFont),
-             Action::SetText(Target::Ok, u"OK"),
-             Action::SetFont(Target::Cancel, Font::DialogFont),
-             Action::SetText(Target::Cancel, v(u"Cancel", u"Cancel"))};
-    }
-    return a;
+    const Actions russianDefault = russian(u"Select Language", u"Please Select Language", u"Cancel");
+    const Actions russianIni = russian(u"<SelectLanguage>", u"<PleaseSelectLanguage>", u"<Cancel>");
+    return {
+        {"CN 0", LanguageDialogClass::Chinese, 0,
+         {A::SetFont(Target::Dialog, Font::Initial), A::SetText(Target::Caption, u"选择语言"),
+          A::SetText(Target::Prompt, u"请选择语言"), A::SetFont(Target::Prompt, Font::Initial),
+          A::SetText(Target::Cancel, u"取消"), A::SetFont(Target::Cancel, Font::Initial),
+          A::SetText(Target::Ok, u"OK"), A::SetFont(Target::Ok, Font::Initial)},
+         {A::SetFont(Target::Dialog, Font::Initial), A::SetText(Target::Caption, u"<SelectLanguageCN>"),
+          A::SetText(Target::Prompt, u"<PleaseSelectLanguageCN>"), A::SetFont(Target::Prompt, Font::Initial),
+          A::SetText(Target::Cancel, u"<CancelCN>"), A::SetFont(Target::Cancel, Font::Initial),
+          A::SetText(Target::Ok, u"<OK>"), A::SetFont(Target::Ok, Font::Initial)}},
+        {"EN 0", LanguageDialogClass::English, 0,
+         {A::SetText(Target::Caption, u"选择语言"), A::SetText(Target::Prompt, u"请选择语言"),
+          A::SetText(Target::Cancel, u"取消"), A::SetText(Target::Ok, u"OK")},
+         {A::SetText(Target::Caption, u"<SelectLanguageCN>"), A::SetText(Target::Prompt, u"<PleaseSelectLanguageCN>"),
+          A::SetText(Target::Cancel, u"<CancelCN>"), A::SetText(Target::Ok, u"<OK>")}},
+        // Index 1 uses fixed texts even when Text.ini has values.
+        {"CN 1", LanguageDialogClass::Chinese, 1, english, english},
+        {"EN 1", LanguageDialogClass::English, 1, english, english},
+        {"CN 2", LanguageDialogClass::Chinese, 2, russianDefault, russianIni},
+        {"EN 2", LanguageDialogClass::English, 2, russianDefault, russianIni},
+        {"CN -1", LanguageDialogClass::Chinese, -1, none, none},
+        {"EN -1", LanguageDialogClass::English, -1, none, none},
+        {"CN 3", LanguageDialogClass::Chinese, 3, none, none},
+        {"EN 3", LanguageDialogClass::English, 3, none, none},
+    };
 }
 
 TEST(LanguageRelabel, EveryRowOfBothClassesWithAndWithoutTextIni) {
-    for (const auto cls : {LanguageDialogClass::Chinese, LanguageDialogClass::English}) {
-        for (int index : {-1, 0, 1, 2, 3}) {
-            for (bool withIni : {false, true}) {
-                SCOPED_TRACE(testing::Message() << (cls == LanguageDialogClass::Chinese ? "CN" : "EN")
-                                                << " index " << index << (withIni ? " Text.ini" : ""));
-                Env e;
-                if (withIni) e.FullTextIni();
-                const Actions got = RelabelActions(cls, index, e.src);
-                EXPECT_ACTIONS(got, ExpectedRelabel(cls, index, withIni));
-                // Index 1 uses fixed texts even when Text.ini has values.
-                if (index == 1 || index < 0 || index > 2) { EXPECT_TRUE(e.ini.calls.empty()); }
+    for (const RelabelRow& row : RelabelTable()) {
+        for (bool withIni : {false, true}) {
+            SCOPED_TRACE(testing::Message() << row.what << (withIni ? " Text.ini" : ""));
+            Env e;
+            if (withIni) e.FullTextIni();
+            EXPECT_ACTIONS(RelabelActions(row.cls, row.index, e.src), withIni ? row.withIni : row.withoutIni);
+            if (row.index == 1 || row.index < 0 || row.index > 2) {
+                EXPECT_TRUE(e.ini.calls.empty());
             }
         }
     }

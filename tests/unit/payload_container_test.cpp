@@ -210,7 +210,14 @@ std::vector<AppendedCase> AppendedCases() {
         {"P three bytes before the trailer",
          AppendedImage(exe, "HDR", kThree, -1, -1, static_cast<std::int64_t>(good.size() - 11)),
          payload::AppendedStatus::kDamaged},
-        {"H of 51 bytes", AppendedImage(exe, std::string(51, 'h'), kThree), payload::AppendedStatus::kDamaged},
+        // The header is skipped whatever its length, as long as it ends
+        // before the trailer.
+        {"header of 51 bytes", AppendedImage(exe, std::string(51, 'h'), kThree), payload::AppendedStatus::kOk},
+        {"header of 64 KiB", AppendedImage(exe, std::string(65536, 'h'), kThree), payload::AppendedStatus::kOk},
+        {"header ending exactly at the trailer", AppendedImage(exe, std::string(40, 'h'), {}, 1),
+         payload::AppendedStatus::kOk},
+        {"header one byte into the trailer", AppendedImage(exe, std::string(40, 'h'), {}, 1, 41),
+         payload::AppendedStatus::kDamaged},
         {"H past the end", AppendedImage(exe, "", {}, 1, 40), payload::AppendedStatus::kDamaged},
         {"H huge", AppendedImage(exe, "HDR", kThree, -1, 0xFFFFFFFF), payload::AppendedStatus::kDamaged},
     };
@@ -237,6 +244,70 @@ TEST(AppendedForm, TrailerAndHeaderAreCheckedAgainstTheFileSize) {
             EXPECT_EQ(fromFile.firstEntry, 0u);
         }
     }
+}
+
+// Counts what is read, so that a test can show that skipped bytes are
+// passed by position and never read.
+class CountingFile : public os::InputFile {
+public:
+    explicit CountingFile(std::unique_ptr<os::InputFile> inner) : inner_(std::move(inner)) {}
+    bool Read(void* buffer, std::size_t size, std::size_t* got) override {
+        const bool ok = inner_->Read(buffer, size, got);
+        bytesRead += *got;
+        return ok;
+    }
+    bool Seek(std::uint64_t position) override { return inner_->Seek(position); }
+    bool Size(std::uint64_t* size) override { return inner_->Size(size); }
+    std::size_t bytesRead = 0;
+
+private:
+    std::unique_ptr<os::InputFile> inner_;
+};
+
+TEST(AppendedForm, LongHeadersAreSkippedByPositionAndTheEntriesFollow) {
+    const Bytes exe = RandomBytes(64, 4);
+    for (const std::size_t length : {std::size_t{50}, std::size_t{51}, std::size_t{4096}, std::size_t{1} << 20}) {
+        SCOPED_TRACE(length);
+        const Bytes image = AppendedImage(exe, std::string(length, 'h'), kThree);
+        payload::AppendedLayout layout;
+        ASSERT_EQ(payload::ParseAppendedLayout(image.data(), image.size(), &layout), payload::AppendedStatus::kOk);
+        EXPECT_EQ(layout.headerLength, length);
+        EXPECT_EQ(layout.firstEntry, exe.size() + 4 + length);
+
+        fakes::FakeFileSystem fs;
+        fs.AddFile(u"C:\\setup.exe", image);
+        CountingFile file(fs.OpenForRead(u"C:\\setup.exe"));
+        ASSERT_EQ(payload::ReadAppendedLayout(file, &layout), payload::AppendedStatus::kOk);
+        EXPECT_EQ(file.bytesRead, 12u);  // trailer and H, none of the header
+        std::uint64_t offset = layout.firstEntry;
+        for (const auto& expected : kThree) {
+            payload::AppendedEntry entry;
+            ASSERT_EQ(payload::ReadAppendedEntry(file, layout, offset, &entry), payload::AppendedStatus::kOk);
+            EXPECT_EQ(entry.name, expected.name);
+            offset = entry.next;
+        }
+        EXPECT_EQ(offset, layout.entriesEnd);
+        std::size_t names = 0;
+        for (const auto& e : kThree) names += 8 + e.name.size();
+        EXPECT_EQ(file.bytesRead, 12u + names);  // entry headers and names only
+    }
+}
+
+TEST(AppendedForm, HeaderFillingTheWholeContainerLeavesNoEntryToRead) {
+    // H reaches exactly to the trailer: the layout is sound, but its first
+    // entry would start on the trailer and is refused.
+    const Bytes image = AppendedImage(Bytes(16, 0), std::string(100, 'h'), {}, 2);
+    fakes::FakeFileSystem fs;
+    fs.AddFile(u"C:\\setup.exe", image);
+    auto file = fs.OpenForRead(u"C:\\setup.exe");
+    payload::AppendedLayout layout;
+    ASSERT_EQ(payload::ReadAppendedLayout(*file, &layout), payload::AppendedStatus::kOk);
+    EXPECT_EQ(layout.firstEntry, layout.entriesEnd);
+    payload::AppendedEntry entry;
+    EXPECT_EQ(payload::ReadAppendedEntry(*file, layout, layout.firstEntry, &entry), payload::AppendedStatus::kDamaged);
+    payload::EntryView view;
+    payload::EntryCursor cursor = payload::AppendedEntries(image.data(), layout);
+    EXPECT_FALSE(cursor.Next(&view));
 }
 
 TEST(AppendedForm, EntriesFromBufferAndFileAgree) {

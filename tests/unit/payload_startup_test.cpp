@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fakes/fake_dbcs_code_page.h"
 #include "fakes/fake_fs.h"
 #include "payload/startup_files.h"
 #include "payload_test_support.h"
@@ -71,6 +72,29 @@ TEST(ExtractStartupFiles, UnsafeOrNearMissNamesAreSkipped) {
     });
     payload::ExtractStartupFiles(c.data(), c.size(), kDocs, fs, {});
     EXPECT_TRUE(fs.created.empty());
+    fakes::FakeDbcsCodePage codePage;
+    payload::ExtractStartupFiles(c.data(), c.size(), kDocs, fs, {}, codePage);
+    EXPECT_TRUE(fs.created.empty());
+}
+
+TEST(ExtractStartupFiles, DoubleByteNamesJudgedOnTheirCharactersLeaveTheStartupNamesAlone) {
+    // Second bytes 0x5C and 0x7C: one character each in a double-byte code
+    // page. None is a start-up name, so none is written, and they change
+    // nothing for the start-up names around them.
+    RecordingFs fs;
+    fs.AddDirectory(kDocs);
+    const Bytes c = ResourceForm({
+        Member("\x95\x5C.txt", "dbcs"),
+        Member("PrinterName.txt", "models"),
+        Member("\x83\x7C\\Text.ini", "dbcs folder"),
+        Member("Text.ini", "[Text]"),
+        Member("\x81\x5C", "dbcs"),
+    });
+    fakes::FakeDbcsCodePage codePage;
+    payload::ExtractStartupFiles(c.data(), c.size(), kDocs, fs, {}, codePage);
+    EXPECT_EQ(fs.created, (std::vector<core::u16>{kDocs + u"\\PrinterName.txt", kDocs + u"\\Text.ini"}));
+    EXPECT_EQ(fs.ContentsString(kDocs + u"\\Text.ini"), "[Text]");
+    EXPECT_EQ(codePage.conversions, 2);  // each start-up name was judged through the code page
 }
 
 TEST(ExtractStartupFiles, FailingMembersDoNotStopTheOthers) {

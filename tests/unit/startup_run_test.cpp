@@ -172,12 +172,25 @@ TEST(RunStartup, RunsEveryStepInOrderAndDeletesTheChosenTextFileAfterReadingIt) 
 }
 
 TEST(RunStartup, ShowsTheDialogThatTheLocaleSelects) {
-    for (std::uint32_t lcid : {2052u, 1033u, 1049u}) {
-        SCOPED_TRACE(lcid);
+    struct Case {
+        std::uint32_t lcid;
+        LanguageDialogKind shown;
+    };
+    // 2052 the Chinese dialog, 1033 the English one in mode 0, any other
+    // locale the English one in mode 1.
+    const Case cases[] = {
+        {2052, LanguageDialogKind::Chinese},      {1033, LanguageDialogKind::EnglishMode0},
+        {1049, LanguageDialogKind::EnglishMode1}, {1041, LanguageDialogKind::EnglishMode1},
+        {1028, LanguageDialogKind::EnglishMode1}, {0, LanguageDialogKind::EnglishMode1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lcid);
         FakeHost h;
-        h.lcid = lcid;
+        h.lcid = c.lcid;
+        h.shownKind = c.shown == LanguageDialogKind::Chinese ? LanguageDialogKind::EnglishMode1
+                                                             : LanguageDialogKind::Chinese;  // poison
         app::RunStartup(h);
-        EXPECT_EQ(h.shownKind, app::LanguageDialogFor(lcid));
+        EXPECT_EQ(h.shownKind, c.shown);
     }
 }
 
