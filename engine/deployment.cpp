@@ -70,9 +70,7 @@ int MemberPosition(std::uint32_t i, std::uint32_t count) {
 // The member's name as a path relative to the install folder; false when
 // the container's name rules refuse it and the member is skipped.
 bool MemberRelativePath(std::string_view name, os::CodePage& codePage, core::u16* relative) {
-    if (!payload::IsSafeMemberName(name)) return false;
-    *relative = codePage.ToWide(name);
-    return !relative->empty();
+    return payload::ToSafeMemberName(name, codePage, relative);
 }
 
 core::u16 Join(const core::u16& folder, core::u16view name) {

@@ -496,7 +496,9 @@ TEST(BufferLimitsEngine, FolderPaths) {
 
 // The printer name as the engine takes it: 255 units, a longer one is
 // refused (nothing is written); the driver name "<name> Driver" is cut to
-// 255 units.
+// 255 units. The GPC file "<driver directory>\<name>GPC.pcd" is written
+// only while the driver's file names fit 255 units ("GPC.pcd" and
+// "Drv.dll" are the longest endings).
 TEST(BufferLimitsEngine, PrinterAndDriverNames) {
     for (const std::size_t length : {254u, 255u, 256u}) {
         SCOPED_TRACE(length);
@@ -515,10 +517,24 @@ TEST(BufferLimitsEngine, PrinterAndDriverNames) {
         EXPECT_EQ(registered, length <= 255 ? 1 : 0);
         if (length <= 255) {
             EXPECT_EQ(result.driverName, (Repeat(u'P', length) + u" Driver").substr(0, 255));
-            EXPECT_TRUE(b.fs.HasFile(engine::GpcFilePath(b.spooler.driverDirectory, Repeat(u'P', length))));
         } else {
             EXPECT_TRUE(b.fs.Files().empty());
         }
+    }
+    engine_test::Bench<> probe;
+    const std::size_t roomForName = 255 - probe.spooler.driverDirectory.size() - 1 - 7;
+    for (const std::size_t length : {roomForName - 1, roomForName, roomForName + 1}) {
+        SCOPED_TRACE(length);
+        engine_test::Bench<> b;
+        b.plan.installPrinterName = Repeat(u'P', length);
+        engine::InstallDriverAndPrinterWith(
+            b.plan, b.services, b.observer,
+            [](const engine::InstallPlan&, engine::InstallServices&, engine::InstallObserver&,
+               engine::InstallResult*) { return 1; },
+            nullptr);
+        const core::u16 gpc = engine::GpcFilePath(b.spooler.driverDirectory, Repeat(u'P', length));
+        EXPECT_EQ(gpc.size(), length + 255 - roomForName);
+        EXPECT_EQ(b.fs.HasFile(gpc), length <= roomForName);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/deployment.h"
 #include "engine_install_test_support.h"
+#include "fakes/fake_dbcs_code_page.h"
 #include "payload/container_writer.h"
 #include "payload_test_support.h"
 
@@ -176,6 +177,47 @@ TEST_F(MemoryDeployment, UnsafeNamesAreSkipped) {
     ASSERT_FALSE(positions.empty());
     EXPECT_EQ(positions.back(), 100);
     EXPECT_EQ(b.LogText(), "**** FileCount=13\r\n**** Retrace Finish\r\n");
+}
+
+// A double-byte name whose second byte is '\' or '|' is one character of
+// the code page: the member is written under its converted name, not split
+// at a false separator and not refused.
+TEST(Deployment, DoubleByteNamesAreJudgedOnTheirCharacters) {
+    using payload_test::RawEntry;
+    fakes::FakeDbcsCodePage dbcs;
+    const std::string backslashTrail = "\x81\x5C.dll";  // lead 0x81, trail 0x5C
+    const std::string barTrail = "\x82\x7C.txt";        // lead 0x82, trail 0x7C
+    const Bytes data = payload_test::Compress(Contents("x"));
+    const Bytes container = payload_test::ResourceForm({{backslashTrail, data}, {barTrail, data}});
+    for (const bool appended : {false, true}) {
+        SCOPED_TRACE(appended ? "appended form" : "memory form");
+        Bench<> b;
+        engine::InstallServices services{b.fs,      b.spooler,  b.registry, b.profiles, b.serviceManager,
+                                         b.shell,   b.system,   dbcs,       b.log};
+        if (appended) {
+            // The image, then H = 0 (no header bytes), the entries, and the
+            // trailer: M and the container's offset P.
+            Bytes image = kImage;
+            const auto offset = static_cast<std::uint32_t>(image.size());
+            payload_test::PutU32(&image, 0);
+            payload_test::AppendEntry(&image, {backslashTrail, data});
+            payload_test::AppendEntry(&image, {barTrail, data});
+            payload_test::PutU32(&image, 2);
+            payload_test::PutU32(&image, offset);
+            b.fs.AddFile(kImagePath, image);
+            b.plan.imagePath = kImagePath;
+            EXPECT_EQ(engine::DeployFromImageFile(b.plan, services, b.observer), 0);
+        } else {
+            b.plan.payload = container.data();
+            b.plan.payloadSize = container.size();
+            engine::DeployFromMemory(b.plan, services, b.observer);
+        }
+        const u16 first = u16(1, fakes::FakeDbcsCodePage::Pair(0x81, 0x5C)) + u".dll";
+        const u16 second = u16(1, fakes::FakeDbcsCodePage::Pair(0x82, 0x7C)) + u".txt";
+        EXPECT_TRUE(b.fs.HasFile(InFolder(first)));
+        EXPECT_TRUE(b.fs.HasFile(InFolder(second)));
+        EXPECT_EQ(b.observer.RecordedFiles(), (std::vector<u16>{first, second}));
+    }
 }
 
 TEST_F(MemoryDeployment, TargetPathsLongerThan255UnitsAreSkippedNotCut) {

@@ -106,7 +106,8 @@ void CInstallDlg::SetProgress(int position) {
 
 void CInstallDlg::ExtractStartupFiles() {
     payload::ExtractStartupFiles(m_pPayload, m_dwPayloadSize, oswin::ShellFolders().PersonalFolder(),
-                                 oswin::Files(), [this](int position) { SetProgress(position); });
+                                 oswin::Files(), [this](int position) { SetProgress(position); },
+                                 oswin::AnsiCodePage());
 }
 
 // ---- initialisation -------------------------------------------------------------
