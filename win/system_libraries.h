@@ -23,4 +23,11 @@ void HardenLibrarySearch();
 // the life of the process.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
+// Looks `name` up in `module` into the typed function pointer *slot; null
+// when the module lacks it.
+template <typename F>
+void ResolveProc(HMODULE module, const char* name, F* slot) {
+    *slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 }  // namespace win

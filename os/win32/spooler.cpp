@@ -34,26 +34,22 @@ struct WinspoolApi {
     }
 
 private:
-    template <typename F>
-    static void Resolve(HMODULE module, const char* name, F* slot) {
-        *slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    }
     static WinspoolApi Load() {
         WinspoolApi api;
         HMODULE module = win::LoadSystemLibrary(L"winspool.drv");
         if (!module) return api;
-        Resolve(module, "EnumPortsW", &api.EnumPorts);
-        Resolve(module, "EnumPrintersW", &api.EnumPrinters);
-        Resolve(module, "AddPortW", &api.AddPort);
-        Resolve(module, "DeletePortW", &api.DeletePort);
-        Resolve(module, "ConfigurePortW", &api.ConfigurePort);
-        Resolve(module, "GetPrinterDriverDirectoryW", &api.GetPrinterDriverDirectory);
-        Resolve(module, "AddMonitorW", &api.AddMonitor);
-        Resolve(module, "AddPortExW", &api.AddPortEx);
-        Resolve(module, "AddPrinterDriverW", &api.AddPrinterDriver);
-        Resolve(module, "AddPrinterW", &api.AddPrinter);
-        Resolve(module, "SetPrinterDataW", &api.SetPrinterData);
-        Resolve(module, MAKEINTRESOURCEA(204), &api.SetDefaultPrinter);
+        win::ResolveProc(module, "EnumPortsW", &api.EnumPorts);
+        win::ResolveProc(module, "EnumPrintersW", &api.EnumPrinters);
+        win::ResolveProc(module, "AddPortW", &api.AddPort);
+        win::ResolveProc(module, "DeletePortW", &api.DeletePort);
+        win::ResolveProc(module, "ConfigurePortW", &api.ConfigurePort);
+        win::ResolveProc(module, "GetPrinterDriverDirectoryW", &api.GetPrinterDriverDirectory);
+        win::ResolveProc(module, "AddMonitorW", &api.AddMonitor);
+        win::ResolveProc(module, "AddPortExW", &api.AddPortEx);
+        win::ResolveProc(module, "AddPrinterDriverW", &api.AddPrinterDriver);
+        win::ResolveProc(module, "AddPrinterW", &api.AddPrinter);
+        win::ResolveProc(module, "SetPrinterDataW", &api.SetPrinterData);
+        win::ResolveProc(module, MAKEINTRESOURCEA(204), &api.SetDefaultPrinter);
         return api;
     }
 };

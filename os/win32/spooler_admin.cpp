@@ -31,26 +31,22 @@ struct WinspoolRemovalApi {
     }
 
 private:
-    template <typename F>
-    static void Resolve(HMODULE module, const char* name, F* slot) {
-        *slot = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    }
     static WinspoolRemovalApi Load() {
         WinspoolRemovalApi api;
         HMODULE module = win::LoadSystemLibrary(L"winspool.drv");
         if (!module) return api;
-        Resolve(module, "EnumPrintersW", &api.EnumPrinters);
-        Resolve(module, "EnumPrinterDriversW", &api.EnumPrinterDrivers);
-        Resolve(module, "EnumPortsW", &api.EnumPorts);
-        Resolve(module, "EnumMonitorsW", &api.EnumMonitors);
-        Resolve(module, "GetPrinterDriverDirectoryW", &api.GetPrinterDriverDirectory);
-        Resolve(module, "OpenPrinterW", &api.OpenPrinter);
-        Resolve(module, "SetPrinterW", &api.SetPrinter);
-        Resolve(module, "DeletePrinter", &api.DeletePrinter);
-        Resolve(module, "ClosePrinter", &api.ClosePrinter);
-        Resolve(module, "DeletePrinterDriverExW", &api.DeletePrinterDriverEx);
-        Resolve(module, "DeletePortW", &api.DeletePort);
-        Resolve(module, "DeleteMonitorW", &api.DeleteMonitor);
+        win::ResolveProc(module, "EnumPrintersW", &api.EnumPrinters);
+        win::ResolveProc(module, "EnumPrinterDriversW", &api.EnumPrinterDrivers);
+        win::ResolveProc(module, "EnumPortsW", &api.EnumPorts);
+        win::ResolveProc(module, "EnumMonitorsW", &api.EnumMonitors);
+        win::ResolveProc(module, "GetPrinterDriverDirectoryW", &api.GetPrinterDriverDirectory);
+        win::ResolveProc(module, "OpenPrinterW", &api.OpenPrinter);
+        win::ResolveProc(module, "SetPrinterW", &api.SetPrinter);
+        win::ResolveProc(module, "DeletePrinter", &api.DeletePrinter);
+        win::ResolveProc(module, "ClosePrinter", &api.ClosePrinter);
+        win::ResolveProc(module, "DeletePrinterDriverExW", &api.DeletePrinterDriverEx);
+        win::ResolveProc(module, "DeletePortW", &api.DeletePort);
+        win::ResolveProc(module, "DeleteMonitorW", &api.DeleteMonitor);
         return api;
     }
 };
