@@ -535,26 +535,6 @@ class InstallPortList(InstallCase):
 
 
 class InstallRefused(InstallCase):
-    def test_refused_printer_ends_on_the_failure_page(self):
-        # The spooler lists "MERLO 204T", so the wizard keeps the name
-        # "Merlo 204T" (names compare with case), but the printer's key is
-        # the same and Wine refuses it (see wizard.refusing_printer_fixture).
-        model = self.model(1)
-        name = model["name"]
-        listed = name.upper()
-        fixtures = wz.ports_fixture(PORTS)
-        fixtures.update(wz.refusing_printer_fixture(listed))
-        wizard = self.install("Chinese", fixtures=fixtures, model=1, port="LPT1", default=True,
-                              shot_prefix="refused-printer", outcome="failed")
-        self.assertEqual(wizard.folder_text(), f"{self.default_folder('Chinese')}\\{name}")
-        self.assertEqual(wizard.controls()[wz.CANCEL]["text"], "完成")
-        self.assert_nothing_registered(name, "Chinese", [listed], None)
-        # The driver was installed before the printer was refused.
-        self.assertIn(f"{name} Driver", [d["name"] for d in self.drv.drivers("Windows x64")])
-        self.assert_log(self.log_lines(), [self.expected_file_count(), "**** Retrace Finish",
-                                           "AddPrinter = 1802"])
-        self.finish(wizard)
-
     def test_refused_driver_ends_on_the_failure_page(self):
         # A volatile driver branch refuses the persistent key of a new driver
         # (ERROR_CHILD_MUST_BE_VOLATILE). The chosen port is gone too, so
