@@ -81,7 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto pickId = [&]() { return ids[in.ConsumeIntegralInRange<std::size_t>(0, ids.size() - 1)]; };
 
-    auto models = std::make_unique<core::ModelTable>();
+    // The large tables are made once and cleared for every input.
+    static const auto models = std::make_unique<core::ModelTable>();
+    static const auto connected = std::make_unique<engine::ConnectedPrinterList>();
+    static const auto paths = std::make_unique<engine::UsbPathBuffer>();
+    static const auto snapshot = std::make_unique<char16_t[][engine::kPortNameChars]>(kSnapshotRows);
+    models->fill(core::PrinterModel{});
     const int modelCount = in.ConsumeIntegralInRange(0, 40);
     for (int r = 1; r <= modelCount; ++r) {
         core::PrinterModel& m = (*models)[static_cast<std::size_t>(r)];
@@ -117,7 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (in.ConsumeIntegralInRange(0, 15) == 0) registry.FailOpen(kUsbPrint + cls);
     }
 
-    auto snapshot = std::make_unique<char16_t[][engine::kPortNameChars]>(kSnapshotRows);
     for (std::size_t i = 0; i < kSnapshotRows; ++i) snapshot[i][0] = u'\0';
     const std::size_t rows = in.ConsumeIntegralInRange<std::size_t>(0, kSnapshotRows);
     for (std::size_t i = 0; i < rows; ++i) {
@@ -131,10 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t capacity = in.ConsumeIntegralInRange<std::size_t>(0, 300);
 
     CheckingLog log;
-    auto connected = std::make_unique<engine::ConnectedPrinterList>();
     engine::UsbDetectContext context{devices, registry, log, *models, *connected, {&snapshot[0][0], kSnapshotRows}};
 
-    auto paths = std::make_unique<engine::UsbPathBuffer>();
+    for (auto& row : *paths) row.fill(u'#');
     const int matches = engine::ScanConnectedPrinters(devices, *models, *connected, *paths);
     FUZZ_CHECK(matches >= 0 && matches <= static_cast<int>(engine::kMaxUsbMatches));
     for (std::size_t i = 0; i < engine::kMaxUsbMatches; ++i) {
