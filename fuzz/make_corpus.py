@@ -3,6 +3,9 @@
 
 Seeds are small: good inputs and each damaged form the unit tests use. The
 files are committed; run this again only to change them. Deterministic.
+Files named "found-*" are inputs a long fuzz run stopped on; they are kept
+as they were found (this script does not write them) so that every short run
+starts from them again.
 """
 import os
 import random
