@@ -129,8 +129,11 @@ int ScanConnectedPrinters(os::DeviceSetup& devices, const core::ModelTable& mode
                           ConnectedPrinterList& connected, UsbPathBuffer& paths) {
     connected.fill(ConnectedPrinter{});
     std::size_t count = 0;
-    for (const core::u16& path : devices.PresentUsbPrinterPaths()) {
+    for (const core::u16& listed : devices.PresentUsbPrinterPaths()) {
         if (count == kMaxUsbMatches) break;
+        // A path is judged on what is stored of it: its text up to the first
+        // NUL, so an entry is never recorded for an identifier it lacks.
+        const core::u16view path = core::FieldView(listed.data(), listed.size());
         const core::u16 identifier = DeviceIdentifier(path);
         if (identifier.empty()) continue;
         for (int r = kFirstScannedModel; r <= kLastScannedModel; ++r) {

@@ -138,6 +138,28 @@ TEST_F(UsbDetect, ShortPathsMatchNothing) {
     EXPECT_EQ(core::FieldView((*connected)[0].ModelName), u"M");
 }
 
+// A listed path holding a NUL is judged on its text before the NUL, the text
+// that its entry keeps (the input a long fuzz run stopped on had an
+// identifier only behind the NUL and recorded an entry without one).
+TEST_F(UsbDetect, PathsAreJudgedOnTheirTextBeforeANul) {
+    Model(1, u"M", u"vid_abcd&pid_0001");
+    const u16 whole = DevicePath("vid_abcd&pid_0001", "inst");
+    struct Case { std::size_t nulAt; int count; };
+    for (const Case c : {Case{1, 0}, Case{8, 0}, Case{24, 0}, Case{25, 1}, Case{31, 1}}) {
+        SCOPED_TRACE(c.nulAt);
+        u16 listed = whole;
+        listed[c.nulAt] = u'\0';
+        devices.paths = {listed};
+        for (auto& row : *paths) row.fill(u'#');
+        EXPECT_EQ(engine::ScanConnectedPrinters(devices, *models, *connected, *paths), c.count);
+        const u16 kept = whole.substr(0, c.count ? c.nulAt : 0);
+        EXPECT_EQ(core::FieldView((*connected)[0].DevicePath), kept);
+        if (c.count) {
+            EXPECT_EQ(core::FieldView((*paths)[0].data(), engine::kUsbPathChars), kept);
+        }
+    }
+}
+
 TEST_F(UsbDetect, EveryScanStartsTheListAfresh) {
     Model(1, u"M", u"vid_abcd&pid_0001");
     devices.paths = {DevicePath("vid_abcd&pid_0001", "a"), DevicePath("vid_abcd&pid_0001", "b")};
