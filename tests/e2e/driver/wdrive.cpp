@@ -722,7 +722,9 @@ string Run(const vector<wstring>& a) {
     LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
     LPARAM up = down | (1LL << 30) | (1LL << 31);
     Post(target, WM_KEYDOWN, vk, down);
-    Post(target, WM_KEYUP, vk, up);
+    // The key going down may already have ended the window (Escape or Enter
+    // on a dialog): its key-up then has nobody to go to, which is no error.
+    if (!PostMessageW(target, WM_KEYUP, vk, up) && IsWindow(target)) FailWin32("PostMessage");
     return o.Int("target", HandleValue(target)).Done();
   }
   if (cmd == L"close") {
