@@ -67,12 +67,6 @@ int MemberPosition(std::uint32_t i, std::uint32_t count) {
     return static_cast<int>((static_cast<double>(i) + 1.0) * 100.0 / static_cast<double>(count));
 }
 
-// The member's name as a path relative to the install folder; false when
-// the container's name rules refuse it and the member is skipped.
-bool MemberRelativePath(std::string_view name, os::CodePage& codePage, core::u16* relative) {
-    return payload::ToSafeMemberName(name, codePage, relative);
-}
-
 core::u16 Join(const core::u16& folder, core::u16view name) {
     core::u16 path = folder;
     path += u'\\';
@@ -145,7 +139,7 @@ int DeployFromMemory(const InstallPlan& plan, InstallServices& services, Install
     payload::EntryView entry;
     for (std::uint32_t i = 0; i < count && cursor.Next(&entry); ++i) {
         core::u16 relative;
-        if (MemberRelativePath(entry.name, services.codePage, &relative)) {
+        if (payload::ToSafeMemberName(entry.name, services.codePage, &relative)) {
             core::u16 target = Join(plan.installFolder, relative);
             const std::size_t slash = target.rfind(u'\\');
             const core::u16 folderPart = target.substr(0, slash);
@@ -191,7 +185,7 @@ int DeployFromImageFile(const InstallPlan& plan, InstallServices& services, Inst
         offset = entry.next;
 
         core::u16 relative;
-        if (!MemberRelativePath(entry.name, services.codePage, &relative)) continue;
+        if (!payload::ToSafeMemberName(entry.name, services.codePage, &relative)) continue;
         const core::u16view replacement = FindImageReplacement(commandSet, relative);
         const bool direct = !replacement.empty() || relative.find(u'\\') == core::u16::npos;
         const core::u16 target = Join(plan.installFolder, replacement.empty() ? core::u16view(relative) : replacement);

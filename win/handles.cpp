@@ -9,7 +9,9 @@ void ClosePrinterHandle(HANDLE printer) {
     static const ClosePrinterFn closePrinter = []() -> ClosePrinterFn {
         HMODULE winspool = LoadSystemLibrary(L"winspool.drv");
         if (!winspool) return nullptr;
-        return reinterpret_cast<ClosePrinterFn>(reinterpret_cast<void*>(::GetProcAddress(winspool, "ClosePrinter")));
+        ClosePrinterFn function = nullptr;
+        ResolveProc(winspool, "ClosePrinter", &function);
+        return function;
     }();
     if (closePrinter) closePrinter(printer);
 }

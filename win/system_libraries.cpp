@@ -7,8 +7,8 @@ namespace win {
 void HardenLibrarySearch() {
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    SetDefaultDllDirectoriesFn setDefault = nullptr;
+    ResolveProc(kernel, "SetDefaultDllDirectories", &setDefault);
     if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");
 }

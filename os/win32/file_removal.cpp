@@ -3,6 +3,7 @@
 #include "os/win32/removal_services.h"
 #include "os/win32/services.h"
 #include "win/handles.h"
+#include "win/system_libraries.h"
 
 namespace oswin {
 
@@ -15,11 +16,9 @@ public:
     NoRedirection() {
         HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
         using DisableFn = BOOL(WINAPI*)(PVOID*);
-        using RevertFn = BOOL(WINAPI*)(PVOID);
-        auto disable = reinterpret_cast<DisableFn>(
-            reinterpret_cast<void*>(::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-        revert_ = reinterpret_cast<RevertFn>(
-            reinterpret_cast<void*>(::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+        DisableFn disable = nullptr;
+        win::ResolveProc(kernel, "Wow64DisableWow64FsRedirection", &disable);
+        win::ResolveProc(kernel, "Wow64RevertWow64FsRedirection", &revert_);
         active_ = disable && revert_ && disable(&old_);
     }
     ~NoRedirection() {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "os/win32/services.h"
+#include "win/system_libraries.h"
 
 namespace oswin {
 
@@ -13,7 +14,9 @@ F Kernel32Function(const char* name) {
     // kernel32 is mapped into every process; no reference is taken.
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     if (!kernel) return nullptr;
-    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(kernel, name)));
+    F function = nullptr;
+    win::ResolveProc(kernel, name, &function);
+    return function;
 }
 
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
